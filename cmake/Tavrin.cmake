@@ -1,0 +1,103 @@
+# Build logic shared by every target of the suite: flags, output folders, the IDL compiler,
+# GoogleTest and the ctest registration of C++ and script tests.
+
+option(TAVRIN_WERROR "Treat compiler warnings as errors" OFF)
+
+set(CMAKE_CXX_STANDARD 17)
+set(CMAKE_CXX_STANDARD_REQUIRED ON)
+set(CMAKE_CXX_EXTENSIONS OFF)
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+set(CMAKE_ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/lib)
+set(CMAKE_SHARED_LIBRARY_PREFIX "")
+set(CMAKE_IMPORT_LIBRARY_PREFIX "")
+
+# The runner scripts read the architecture of a build folder from here.
+file(WRITE ${CMAKE_BINARY_DIR}/tavrin-arch ${CMAKE_SYSTEM_PROCESSOR})
+
+set(TAVRIN_WINE_RUN ${CMAKE_SOURCE_DIR}/scripts/wine-run)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${TAVRIN_WINE_RUN} ${CMAKE_BINARY_DIR})
+
+add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
+include_directories(${CMAKE_SOURCE_DIR})
+
+# Warnings on everywhere; binaries carry their own runtime (no MinGW DLLs beside them).
+function(tavrin_target target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wno-unknown-pragmas -Wno-cast-function-type)
+  if(TAVRIN_WERROR)
+    target_compile_options(${target} PRIVATE -Werror)
+  endif()
+  target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++)
+endfunction()
+
+# IDL → type library and C/C++ header:
+#   tavrin_idl(OUT_VAR file.idl) sets OUT_VAR_TLB and OUT_VAR_HEADER; output lands in the
+#   binary folder of the calling directory.
+set(TAVRIN_IDL_INCLUDES -I/usr/include/wine/wine/windows -I/usr/include/wine/windows)
+function(tavrin_idl var idl)
+  get_filename_component(name ${idl} NAME_WE)
+  get_filename_component(abs ${idl} ABSOLUTE)
+  set(tlb ${CMAKE_CURRENT_BINARY_DIR}/${name}.tlb)
+  set(hdr ${CMAKE_CURRENT_BINARY_DIR}/${name}.h)
+  set(iid ${CMAKE_CURRENT_BINARY_DIR}/${name}_i.c)
+  if(CMAKE_SYSTEM_PROCESSOR STREQUAL x86_64)
+    set(widl_arch -m64)
+  else()
+    set(widl_arch -m32)
+  endif()
+  add_custom_command(
+    OUTPUT ${tlb} ${hdr} ${iid}
+    COMMAND ${TAVRIN_WIDL} ${widl_arch} ${TAVRIN_IDL_INCLUDES} -I${CMAKE_SOURCE_DIR} -I${CMAKE_CURRENT_SOURCE_DIR}
+            -t -T ${tlb} -h -H ${hdr} -u -U ${iid} ${abs}
+    DEPENDS ${abs} ${ARGN}
+    COMMENT "widl ${name}.idl")
+  set(${var}_TLB ${tlb} PARENT_SCOPE)
+  set(${var}_HEADER ${hdr} PARENT_SCOPE)
+  set(${var}_IID ${iid} PARENT_SCOPE)
+endfunction()
+
+# GoogleTest from the distribution's sources, built with the project's compilers.
+set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+enable_testing()
+
+# The Wine prefix of this build folder, created once and with our COM servers registered;
+# every test that runs Windows code needs it.
+add_test(NAME prefix.setup COMMAND ${CMAKE_SOURCE_DIR}/scripts/prefix ${CMAKE_BINARY_DIR})
+set_tests_properties(prefix.setup PROPERTIES FIXTURES_SETUP wineprefix)
+
+# One GoogleTest executable = one ctest entry (each Wine start costs seconds):
+#   tavrin_add_gtest(name SOURCES ... [LIBS ...] [ENV VAR=value ...])
+function(tavrin_add_gtest name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;ENV" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  tavrin_target(${name})
+  target_link_libraries(${name} PRIVATE gtest gtest_main ${T_LIBS})
+  add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
+  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wineprefix TIMEOUT 600)
+  if(T_ENV)
+    set_tests_properties(${name} PROPERTIES ENVIRONMENT "${T_ENV}")
+  endif()
+endfunction()
+
+# A VBScript or JScript test run by the script host in the prefix:
+#   tavrin_add_script_test(file [ENV VAR=value ...] [WILL_FAIL])
+function(tavrin_add_script_test file)
+  cmake_parse_arguments(T "WILL_FAIL" "" "ENV" ${ARGN})
+  get_filename_component(abs ${file} ABSOLUTE)
+  get_filename_component(name ${file} NAME)
+  file(RELATIVE_PATH rel ${CMAKE_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
+  string(REPLACE "/" "." prefix ${rel})
+  set(test script.${prefix}.${name})
+  add_test(NAME ${test} COMMAND ${CMAKE_SOURCE_DIR}/scripts/run-script ${CMAKE_BINARY_DIR} ${abs})
+  set_tests_properties(${test} PROPERTIES FIXTURES_REQUIRED wineprefix TIMEOUT 300)
+  if(T_ENV)
+    set_tests_properties(${test} PROPERTIES ENVIRONMENT "${T_ENV}")
+  endif()
+  if(T_WILL_FAIL)
+    set_tests_properties(${test} PROPERTIES WILL_FAIL TRUE)
+  endif()
+endfunction()

@@ -1,0 +1,47 @@
+// Owns one automation string (BSTR); frees it with SysFreeString.
+#pragma once
+
+#include <windows.h>
+#include <oleauto.h>
+
+#include <string_view>
+#include <utility>
+
+namespace tavrin {
+
+class unique_bstr {
+public:
+    unique_bstr() = default;
+    explicit unique_bstr(BSTR owned) noexcept : value_(owned) {}
+    explicit unique_bstr(std::wstring_view text) : value_(alloc(text)) {}
+    unique_bstr(const unique_bstr&) = delete;
+    unique_bstr& operator=(const unique_bstr&) = delete;
+    unique_bstr(unique_bstr&& other) noexcept : value_(other.release()) {}
+    unique_bstr& operator=(unique_bstr&& other) noexcept { reset(other.release()); return *this; }
+    ~unique_bstr() { reset(); }
+
+    // An allocation failure of a non-empty text throws std::bad_alloc.
+    static BSTR alloc(std::wstring_view text);
+
+    BSTR get() const noexcept { return value_; }
+    UINT length() const noexcept { return SysStringLen(value_); }
+    std::wstring_view view() const noexcept { return {value_ ? value_ : L"", length()}; }
+    bool empty() const noexcept { return length() == 0; }
+    BSTR release() noexcept { return std::exchange(value_, nullptr); }
+    void reset(BSTR owned = nullptr) noexcept {
+        if (value_ != owned) SysFreeString(std::exchange(value_, owned));
+    }
+    // For functions that deliver a new BSTR through an out-parameter.
+    BSTR* put() noexcept { reset(); return &value_; }
+
+private:
+    BSTR value_ = nullptr;
+};
+
+inline BSTR unique_bstr::alloc(std::wstring_view text) {
+    BSTR b = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    if (!b && !text.empty()) throw std::bad_alloc();
+    return b;
+}
+
+}  // namespace tavrin
