@@ -1,0 +1,261 @@
+#include "component/server/collection.h"
+
+#include "common/unique_bstr.h"
+
+#include <atomic>
+
+namespace brindle {
+namespace {
+
+// Keys compare without regard to case: they are stored upper-cased.
+std::wstring fold_key(std::wstring_view key) {
+    std::wstring folded(key);
+    if (!folded.empty()) CharUpperBuffW(folded.data(), static_cast<DWORD>(folded.size()));
+    return folded;
+}
+
+// The value behind a by-reference argument.
+const VARIANT* dereference(const VARIANT* v) noexcept {
+    while (v && V_VT(v) == (VT_BYREF | VT_VARIANT)) v = V_VARIANTREF(v);
+    return v;
+}
+
+bool is_missing(const VARIANT* v) noexcept {
+    v = dereference(v);
+    return !v || (V_VT(v) == VT_ERROR && V_ERROR(v) == DISP_E_PARAMNOTFOUND);
+}
+
+bool is_text(const VARIANT* v) noexcept {
+    return (V_VT(v) & VT_TYPEMASK) == VT_BSTR && !(V_VT(v) & VT_ARRAY);
+}
+
+std::wstring_view text_of(const VARIANT* v) noexcept {
+    BSTR b = (V_VT(v) & VT_BYREF) ? *V_BSTRREF(v) : V_BSTR(v);
+    return {b ? b : L"", SysStringLen(b)};
+}
+
+long long position_from(const VARIANT* v) {
+    tavrin::unique_variant number;
+    if (FAILED(VariantChangeType(number.get(), const_cast<VARIANT*>(v), 0, VT_I4))) raise(err_type_mismatch);
+    return V_I4(number.get());
+}
+
+}  // namespace
+
+// IEnumVARIANT over a Collection, by position.
+class collection_enumerator final : public IEnumVARIANT {
+public:
+    static tavrin::com_ptr<IEnumVARIANT> create(tavrin::com_ptr<Collection> list, std::size_t position) {
+        auto object = std::make_unique<collection_enumerator>(std::move(list), position);
+        return tavrin::com_ptr<IEnumVARIANT>::attach(object.release());
+    }
+    collection_enumerator(tavrin::com_ptr<Collection> list, std::size_t position) noexcept
+        : list_(std::move(list)), position_(position) { object_created(); }
+    ~collection_enumerator() { object_destroyed(); }
+
+    STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
+        if (!object) return E_POINTER;
+        *object = nullptr;
+        if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IEnumVARIANT)) return E_NOINTERFACE;
+        *object = static_cast<IEnumVARIANT*>(this);
+        AddRef();
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return ++references_; }
+    STDMETHODIMP_(ULONG) Release() override {
+        ULONG left = --references_;
+        if (left == 0) std::unique_ptr<collection_enumerator> owner(this);
+        return left;
+    }
+
+    STDMETHODIMP Next(ULONG wanted, VARIANT* items, ULONG* fetched) override {
+        if (!items || (wanted > 1 && !fetched)) return E_POINTER;
+        ULONG n = 0;
+        const auto& entries = list_->entries_;
+        while (n < wanted && position_ < entries.size()) {
+            VariantInit(&items[n]);
+            HRESULT hr = VariantCopy(&items[n], const_cast<VARIANT*>(entries[position_]->value.get()));
+            if (FAILED(hr)) {
+                for (ULONG i = 0; i < n; ++i) VariantClear(&items[i]);
+                if (fetched) *fetched = 0;
+                return hr;
+            }
+            ++position_;
+            ++n;
+        }
+        if (fetched) *fetched = n;
+        return n == wanted ? S_OK : S_FALSE;
+    }
+    STDMETHODIMP Skip(ULONG count) override {
+        std::size_t size = list_->entries_.size();
+        std::size_t left = position_ < size ? size - position_ : 0;
+        if (count > left) {
+            position_ = size;
+            return S_FALSE;
+        }
+        position_ += count;
+        return S_OK;
+    }
+    STDMETHODIMP Reset() override {
+        position_ = 0;
+        return S_OK;
+    }
+    STDMETHODIMP Clone(IEnumVARIANT** copy) override {
+        if (!copy) return E_POINTER;
+        *copy = nullptr;
+        try {
+            *copy = create(list_, position_).detach();
+            return S_OK;
+        } catch (const std::bad_alloc&) {
+            return E_OUTOFMEMORY;
+        }
+    }
+
+private:
+    tavrin::com_ptr<Collection> list_;
+    std::size_t position_;
+    std::atomic<ULONG> references_{1};
+};
+
+// ---- the library's side ------------------------------------------------------------------
+
+void Collection::insert(std::size_t at, const VARIANT& value, std::wstring_view key, bool keyed) {
+    auto e = std::make_unique<entry>();
+    HRESULT hr = VariantCopyInd(e->value.get(), const_cast<VARIANT*>(&value));
+    if (FAILED(hr)) raise_hresult(hr);
+    keyed = keyed && !key.empty();  // an empty key is no key
+    if (keyed) {
+        e->folded_key = fold_key(key);
+        if (keys_.count(e->folded_key)) raise(err_key_already_exists);
+    }
+    entries_.reserve(entries_.size() + 1);
+    if (keyed) keys_.emplace(e->folded_key, e.get());
+    entries_.insert(entries_.begin() + static_cast<std::ptrdiff_t>(at), std::move(e));
+}
+
+void Collection::erase(std::size_t at) noexcept {
+    if (!entries_[at]->folded_key.empty()) keys_.erase(entries_[at]->folded_key);
+    entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(at));
+}
+
+void Collection::append(const VARIANT& value) { insert(entries_.size(), value, {}, false); }
+
+void Collection::append(const VARIANT& value, std::wstring_view key) {
+    insert(entries_.size(), value, key, true);
+}
+
+void Collection::append(IDispatch* object) {
+    VARIANT v;
+    V_VT(&v) = VT_DISPATCH;
+    V_DISPATCH(&v) = object;
+    append(v);
+}
+
+void Collection::append(std::wstring_view text) {
+    tavrin::unique_variant v;
+    V_VT(v.get()) = VT_BSTR;
+    V_BSTR(v.get()) = tavrin::unique_bstr::alloc(text);
+    append(*v.get());
+}
+
+void Collection::append(std::wstring_view text, std::wstring_view key) {
+    tavrin::unique_variant v;
+    V_VT(v.get()) = VT_BSTR;
+    V_BSTR(v.get()) = tavrin::unique_bstr::alloc(text);
+    append(*v.get(), key);
+}
+
+bool Collection::contains_key(std::wstring_view key) const { return keys_.count(fold_key(key)) != 0; }
+
+const Collection::entry& Collection::at(long long position) const {
+    if (position < 1 || position > static_cast<long long>(entries_.size())) raise(err_subscript_out_of_range);
+    return *entries_[static_cast<std::size_t>(position - 1)];
+}
+
+std::size_t Collection::position_of(std::wstring_view key) const {
+    auto found = keys_.find(fold_key(key));
+    if (found == keys_.end()) raise(err_invalid_call);
+    for (std::size_t i = 0; i < entries_.size(); ++i)
+        if (entries_[i].get() == found->second) return i;
+    raise(err_invalid_call);
+}
+
+std::size_t Collection::position_of_index(const VARIANT* index) const {
+    index = dereference(index);
+    if (is_missing(index)) raise(err_invalid_call);
+    if (is_text(index)) return position_of(text_of(index));
+    long long position = position_from(index);
+    at(position);
+    return static_cast<std::size_t>(position - 1);
+}
+
+tavrin::unique_variant Collection::item(long long position) const {
+    tavrin::unique_variant copy;
+    HRESULT hr = VariantCopy(copy.get(), const_cast<VARIANT*>(at(position).value.get()));
+    if (FAILED(hr)) raise_hresult(hr);
+    return copy;
+}
+
+tavrin::unique_variant Collection::item(std::wstring_view key) const {
+    return item(static_cast<long long>(position_of(key)) + 1);
+}
+
+void Collection::remove(long long position) {
+    at(position);
+    erase(static_cast<std::size_t>(position - 1));
+}
+
+void Collection::remove(std::wstring_view key) { erase(position_of(key)); }
+
+void Collection::clear() noexcept {
+    keys_.clear();
+    entries_.clear();
+}
+
+tavrin::com_ptr<IUnknown> Collection::new_enum() {
+    auto e = collection_enumerator::create(tavrin::com_ptr<Collection>::copy(this), 0);
+    return tavrin::com_ptr<IUnknown>::attach(e.detach());
+}
+
+// ---- _Collection ---------------------------------------------------------------------------
+
+STDMETHODIMP Collection::Item(VARIANT* Index, VARIANT* pvarRet) {
+    if (!pvarRet) return E_POINTER;
+    VariantInit(pvarRet);
+    return com_call(pvarRet, [&] { return item(static_cast<long long>(position_of_index(Index)) + 1); });
+}
+
+STDMETHODIMP Collection::Add(VARIANT* Item, VARIANT* Key, VARIANT* Before, VARIANT* After) {
+    return com_call([&] {
+        const VARIANT* value = dereference(Item);
+        if (!value) raise(err_invalid_call);
+        std::wstring key;
+        bool keyed = false;
+        if (!is_missing(Key)) {
+            const VARIANT* k = dereference(Key);
+            if (!is_text(k)) raise(err_type_mismatch);
+            key = text_of(k);
+            keyed = true;
+        }
+        bool before = !is_missing(Before), after = !is_missing(After);
+        if (before && after) raise(err_invalid_call);
+        std::size_t at = entries_.size();
+        if (before) at = position_of_index(Before);
+        if (after) at = position_of_index(After) + 1;
+        insert(at, *value, key, keyed);
+    });
+}
+
+STDMETHODIMP Collection::Count(long* pi4) {
+    return com_call(pi4, [&] { return count(); });
+}
+
+STDMETHODIMP Collection::Remove(VARIANT* Index) {
+    return com_call([&] { erase(position_of_index(Index)); });
+}
+
+STDMETHODIMP Collection::_NewEnum(IUnknown** ppunk) {
+    return com_call(ppunk, [&] { return new_enum(); });
+}
+
+}  // namespace brindle

@@ -1,0 +1,79 @@
+// Collection: the ordered, one-based list with optional case-insensitive string keys that
+// automation clients know from the Basic runtime (interface _Collection). The library keeps its
+// inner lists in it and hands it to clients (ReadStandardListFile). Positions are one-based;
+// a position outside 1..Count raises 9, an unknown key 5, a key given twice 457.
+//
+// Positional access is O(1); keys are found through a hash map; inserting or removing in the
+// middle moves the later elements. Enumerators keep the list alive and walk it by position, so
+// changing the list while enumerating never touches freed memory.
+#pragma once
+
+#include "Brindle.h"
+#include "component/server/errors.h"
+#include "component/server/object.h"
+#include "common/com_ptr.h"
+#include "common/unique_variant.h"
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace brindle {
+
+class Collection : public dispatch_object<Collection, _Collection> {
+public:
+    // The library's side. Positions are one-based; 64-bit so that callers can add 1 to a
+    // client's zero-based Long without overflow.
+    long count() const noexcept { return static_cast<long>(entries_.size()); }
+    void append(const VARIANT& value);
+    void append(IDispatch* object);
+    void append(std::wstring_view text);
+    // Appends under a key; throws 457 when the key is taken.
+    void append(const VARIANT& value, std::wstring_view key);
+    void append(std::wstring_view text, std::wstring_view key);
+    bool contains_key(std::wstring_view key) const;
+    // Copies of the stored value.
+    tavrin::unique_variant item(long long position) const;          // raises 9
+    tavrin::unique_variant item(std::wstring_view key) const;       // raises 5
+    // The element at a position as interface I (raises 9; 13 when it is not such an object).
+    template <class I>
+    tavrin::com_ptr<I> item_as(long long position) const {
+        const VARIANT& v = at(position).value.get()[0];
+        tavrin::com_ptr<I> out;
+        if ((V_VT(&v) != VT_DISPATCH && V_VT(&v) != VT_UNKNOWN) || !V_UNKNOWN(&v) ||
+            FAILED(V_UNKNOWN(&v)->QueryInterface(__uuidof(I), out.put_void())))
+            raise(err_type_mismatch);
+        return out;
+    }
+    void remove(long long position);                                // raises 9
+    void remove(std::wstring_view key);                              // raises 5
+    void clear() noexcept;
+    tavrin::com_ptr<IUnknown> new_enum();
+
+    // _Collection
+    STDMETHODIMP Item(VARIANT* Index, VARIANT* pvarRet) override;
+    STDMETHODIMP Add(VARIANT* Item, VARIANT* Key, VARIANT* Before, VARIANT* After) override;
+    STDMETHODIMP Count(long* pi4) override;
+    STDMETHODIMP Remove(VARIANT* Index) override;
+    STDMETHODIMP _NewEnum(IUnknown** ppunk) override;
+
+private:
+    friend class collection_enumerator;
+    struct entry {
+        tavrin::unique_variant value;
+        std::wstring folded_key;  // empty: no key
+    };
+
+    const entry& at(long long position) const;
+    std::size_t position_of(std::wstring_view key) const;  // zero-based; raises 5
+    std::size_t position_of_index(const VARIANT* index) const;  // by key or one-based position
+    void insert(std::size_t at, const VARIANT& value, std::wstring_view key, bool keyed);
+    void erase(std::size_t at) noexcept;
+
+    std::vector<std::unique_ptr<entry>> entries_;
+    std::unordered_map<std::wstring, const entry*> keys_;
+};
+
+}  // namespace brindle

@@ -1,0 +1,37 @@
+// The shape shared by the library's list classes (tavFileStreams, tavFoundedFiles): Count,
+// default Item(Index) with a zero-based Index, NewEnum, over an inner one-based Collection.
+// Item has no range check of its own: a bad Index gets the inner list's error 9.
+//   class tavFoo : public brindle::collection_object<tavFoo, _tavFoo, _FooElement> { ... };
+#pragma once
+
+#include "component/server/collection.h"
+#include "component/server/errors.h"
+#include "component/server/object.h"
+
+namespace brindle {
+
+template <class Derived, class Interface, class Element>
+class collection_object : public dispatch_object<Derived, Interface> {
+public:
+    STDMETHODIMP get_Count(long* Result) override {
+        return com_call(Result, [&] { return items_->count(); });
+    }
+    STDMETHODIMP get_Item(long Index, Element** Result) override {
+        return com_call(Result, [&] { return items_->template item_as<Element>(static_cast<long long>(Index) + 1); });
+    }
+    STDMETHODIMP get_NewEnum(IUnknown** Result) override {
+        return com_call(Result, [&] { return items_->new_enum(); });
+    }
+
+protected:
+    collection_object() : items_(Collection::create()) {}
+
+    // The inner list, for the class's own members.
+    Collection& items() noexcept { return *items_.get(); }
+    void append(Element* element) { items_->append(static_cast<IDispatch*>(element)); }
+
+private:
+    tavrin::com_ptr<Collection> items_;
+};
+
+}  // namespace brindle

@@ -1,0 +1,121 @@
+// The frame every class of the library is built on:
+//   class tavFoo : public brindle::dispatch_object<tavFoo, _tavFoo> { ...members only... };
+// gives IUnknown (with the class's earlier interface identities from the class table),
+// IDispatch through the embedded type library and ISupportErrorInfo. Objects are made with
+// tavFoo::create(...) and count toward DllCanUnloadNow while they live.
+#pragma once
+
+#include "component/server/class_table.h"
+#include "component/server/module.h"
+#include "common/com_ptr.h"
+
+#include <windows.h>
+#include <oaidl.h>
+
+#include <atomic>
+#include <memory>
+#include <utility>
+
+namespace brindle {
+
+template <class Derived, class Interface>
+class dispatch_object : public Interface, public ISupportErrorInfo {
+public:
+    template <class... Args>
+    static tavrin::com_ptr<Derived> create(Args&&... args) {
+        auto object = std::make_unique<Derived>(std::forward<Args>(args)...);
+        return tavrin::com_ptr<Derived>::attach(object.release());
+    }
+
+    // The default interface pointer of this object, for handing out.
+    Interface* as_interface() noexcept { return static_cast<Interface*>(this); }
+
+    // IUnknown
+    STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
+        if (!object) return E_POINTER;
+        *object = nullptr;
+        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) || IsEqualIID(iid, __uuidof(Interface)) ||
+            is_older_identity(iid)) {
+            *object = static_cast<Interface*>(this);
+        } else if (IsEqualIID(iid, IID_ISupportErrorInfo)) {
+            *object = static_cast<ISupportErrorInfo*>(this);
+        } else {
+            return E_NOINTERFACE;
+        }
+        AddRef();
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return ++references_; }
+    STDMETHODIMP_(ULONG) Release() override {
+        ULONG left = --references_;
+        if (left == 0) std::unique_ptr<Derived> owner(static_cast<Derived*>(this));
+        return left;
+    }
+
+    // IDispatch
+    STDMETHODIMP GetTypeInfoCount(UINT* count) override {
+        if (!count) return E_POINTER;
+        *count = 1;
+        return S_OK;
+    }
+    STDMETHODIMP GetTypeInfo(UINT index, LCID, ITypeInfo** info) override {
+        if (!info) return E_POINTER;
+        *info = nullptr;
+        if (index != 0) return DISP_E_BADINDEX;
+        HRESULT hr = S_OK;
+        ITypeInfo* cached = interface_type_info(__uuidof(Interface), &hr);
+        if (!cached) return hr;
+        cached->AddRef();
+        *info = cached;
+        return S_OK;
+    }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
+        HRESULT hr = S_OK;
+        ITypeInfo* info = interface_type_info(__uuidof(Interface), &hr);
+        if (!info) return hr;
+        return DispGetIDsOfNames(info, names, count, ids);
+    }
+    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                        EXCEPINFO* exception, UINT* arg_error) override {
+        HRESULT hr = S_OK;
+        ITypeInfo* info = interface_type_info(__uuidof(Interface), &hr);
+        if (!info) return hr;
+        return info->Invoke(static_cast<Interface*>(this), id, flags, params, result, exception, arg_error);
+    }
+
+    // ISupportErrorInfo
+    STDMETHODIMP InterfaceSupportsErrorInfo(REFIID iid) override {
+        return IsEqualIID(iid, __uuidof(Interface)) || is_older_identity(iid) ? S_OK : S_FALSE;
+    }
+
+protected:
+    dispatch_object() noexcept { object_created(); }
+    ~dispatch_object() { object_destroyed(); }
+    dispatch_object(const dispatch_object&) = delete;
+    dispatch_object& operator=(const dispatch_object&) = delete;
+
+private:
+    static bool is_older_identity(REFIID iid) noexcept {
+        static const class_info* row = find_class_by_interface(__uuidof(Interface));
+        if (!row) return false;
+        for (std::size_t i = 0; i < row->older_count; ++i)
+            if (IsEqualIID(iid, row->older_iids[i])) return true;
+        return false;
+    }
+
+    std::atomic<ULONG> references_{1};
+};
+
+// Creation through a class factory.
+template <class T>
+HRESULT create_instance(REFIID iid, void** object) noexcept {
+    if (!object) return E_POINTER;
+    *object = nullptr;
+    try {
+        return T::create()->QueryInterface(iid, object);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+}
+
+}  // namespace brindle
