@@ -67,7 +67,7 @@ HRESULT wide_to_byte_array(UINT code_page, std::wstring_view text, SAFEARRAY** o
         *out = make_byte_array(0).release();
         return S_OK;
     }
-    if (max_char_size(code_page) == 1) {
+    if (max_char_size(code_page) == 1 && length <= INT_MAX) {
         unique_safearray array = make_byte_array(length);
         int written;
         {

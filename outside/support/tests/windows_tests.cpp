@@ -97,12 +97,10 @@ struct ComApartment {
 
 }  // namespace
 
-TEST(Host, NtFamilyAndNotInDevelopmentEnvironment) {
-    VARIANT_BOOL nt = 0, ide = 7;
+TEST(Host, NtFamily) {
+    VARIANT_BOOL nt = 0;
     ASSERT_EQ(tsIsHostWinNT(&nt), S_OK);
     EXPECT_EQ(nt, VARIANT_TRUE);
-    ASSERT_EQ(tsIsInIDE(&ide), S_OK);
-    EXPECT_EQ(ide, VARIANT_FALSE);
 }
 
 TEST(Host, EveryFunctionIsExportedUnderItsPlainName) {
@@ -212,7 +210,7 @@ TEST(Windows, CenterPlacesTheWindowInTheMiddleOfTheWorkArea) {
     EXPECT_LE(std::abs((r.top - work.top) - (work.bottom - r.bottom)), 1);
 
     // A window larger than the work area keeps its caption on screen.
-    unique_hwnd huge = make_window(WS_POPUP | WS_VISIBLE, 0, 0, (work.right - work.left) * 2,
+    unique_hwnd huge = make_window(WS_POPUP, 0, 0, (work.right - work.left) * 2,
                                    (work.bottom - work.top) * 2);
     ASSERT_EQ(tsCenterFormEx(huge.get(), &moved), S_OK);
     GetWindowRect(huge.get(), &r);
