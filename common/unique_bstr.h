@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <oleauto.h>
 
+#include <new>
 #include <string_view>
 #include <utility>
 
