@@ -1,0 +1,82 @@
+#include "app/AppInfo.h"
+
+#include <atomic>
+#include <new>
+#include <string>
+
+#include "app/version.h"
+
+namespace pellmark {
+
+namespace {
+
+std::wstring executable_directory() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0) return {};
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    size_t slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+}
+
+HRESULT give(const wchar_t* text, BSTR* out) {
+    if (!out) return E_POINTER;
+    *out = SysAllocString(text);
+    return *out ? S_OK : E_OUTOFMEMORY;
+}
+
+HRESULT give(LONG value, LONG* out) {
+    if (!out) return E_POINTER;
+    *out = value;
+    return S_OK;
+}
+
+class AppInfoObject final : public IAppInfo {
+public:
+    STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
+        if (!out) return E_POINTER;
+        if (iid == IID_IUnknown || iid == IID_IAppInfo) {
+            *out = static_cast<IAppInfo*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
+    STDMETHODIMP_(ULONG) Release() override {
+        ULONG left = --refs_;
+        if (!left) delete this;
+        return left;
+    }
+
+    STDMETHODIMP get_Title(BSTR* v) override { return give(kAppTitle, v); }
+    STDMETHODIMP get_Path(BSTR* v) override { return give(directory_.c_str(), v); }
+    STDMETHODIMP get_EXEName(BSTR* v) override { return give(L"Pellmark", v); }
+    STDMETHODIMP get_Major(LONG* v) override { return give(PELLMARK_VERSION_MAJOR, v); }
+    STDMETHODIMP get_Minor(LONG* v) override { return give(PELLMARK_VERSION_MINOR, v); }
+    STDMETHODIMP get_Revision(LONG* v) override { return give(PELLMARK_VERSION_REVISION, v); }
+    STDMETHODIMP get_ProductName(BSTR* v) override { return give(L"Tavrin", v); }
+    STDMETHODIMP get_CompanyName(BSTR* v) override { return give(L"Tavrin", v); }
+    STDMETHODIMP get_FileDescription(BSTR* v) override { return give(L"Tavrin - Pellmark 1.00", v); }
+    STDMETHODIMP get_LegalCopyright(BSTR* v) override { return give(L"Copyright (C) Tavrin", v); }
+    STDMETHODIMP get_Comments(BSTR* v) override { return give(L"Tavrin - Pellmark 1.00", v); }
+
+private:
+    std::atomic<ULONG> refs_{1};
+    std::wstring directory_ = executable_directory();
+};
+
+}  // namespace
+
+tavrin::com_ptr<IAppInfo> CreateAppInfo() {
+    return tavrin::com_ptr<IAppInfo>::attach(new AppInfoObject());
+}
+
+}  // namespace pellmark

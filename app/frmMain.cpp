@@ -1,0 +1,418 @@
+#include "app/frmMain.h"
+
+#include <windowsx.h>
+
+#include "app/AppInfo.h"
+#include "app/SupportCalls.h"
+#include <new>  // unique_bstr.h throws std::bad_alloc
+#include "common/unique_bstr.h"
+#include "support/TavrinSupport0100.h"
+
+namespace pellmark {
+
+namespace {
+
+constexpr COLORREF kMaskColour = RGB(192, 192, 192);
+constexpr UINT kFirstCommand = 1000;
+
+struct ImageEntry {
+    const wchar_t* key;
+    const wchar_t* resource;
+};
+// ilToolbar, in this order.
+const ImageEntry kImages[] = {
+    {L"Refresh", L"IDB_REFRESH"},
+    {L"About", L"IDB_ABOUT"},
+    {L"Export", L"IDB_EXPORT"},
+    {L"Help", L"IDB_HELP"},
+};
+
+struct ToolbarEntry {
+    const wchar_t* key;  // nullptr: the separator entry
+    const wchar_t* caption;
+    const wchar_t* imageKey;
+    const wchar_t* toolTip;
+};
+// tbMain, in this order. The read-me entry makes the "Help" image and key reachable.
+const ToolbarEntry kToolbar[] = {
+    {L"Export", L"Export list", L"Export", L"Export list to file (F2)"},
+    {L"Refresh", L"Refresh list", L"Refresh", L"Refresh list (F5)"},
+    {nullptr, nullptr, nullptr, nullptr},
+    {L"About", L"About", L"About", L"Show about dialog (Shift+F1)"},
+    {L"Help", L"Read me", L"Help", L"Open ReadMe.TXT"},
+};
+
+struct ColumnEntry {
+    const wchar_t* header;
+    int width;
+};
+const ColumnEntry kColumns[] = {
+    {L"Name", kColumnWidths[0]},
+    {L"Address", kColumnWidths[1]},
+    {L"Path", kColumnWidths[2]},
+};
+
+int ImageIndex(const wchar_t* key) {
+    for (int i = 0; i < static_cast<int>(std::size(kImages)); ++i)
+        if (wcscmp(kImages[i].key, key) == 0) return i;
+    return I_IMAGENONE;
+}
+
+const ToolbarEntry* ToolbarEntryByKey(const std::wstring& key) {
+    for (const auto& entry : kToolbar)
+        if (entry.key && key == entry.key) return &entry;
+    return nullptr;
+}
+
+constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+constexpr DWORD kExStyle = WS_EX_APPWINDOW;
+
+}  // namespace
+
+frmMain::frmMain(const Hooks& hooks, IAppInfo* appInfo)
+    : hooks_(hooks), appInfo_(tavrin::com_ptr<IAppInfo>::copy(appInfo)) {}
+
+frmMain::~frmMain() {
+    if (hwnd_) DestroyWindow(hwnd_);
+}
+
+std::unique_ptr<frmMain> frmMain::Load(const Hooks& hooks, IAppInfo* appInfo, HWND owner) {
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = kMainClass;
+    if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return nullptr;
+
+    std::unique_ptr<frmMain> form(new frmMain(hooks, appInfo));
+    RECT frame{0, 0, kClientWidth, kClientHeight};
+    AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
+    HWND hwnd = CreateWindowExW(kExStyle, kMainClass, kMainCaption, kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                                frame.right - frame.left, frame.bottom - frame.top, owner, nullptr, instance,
+                                form.get());
+    if (!hwnd) return nullptr;
+    form->Form_Load();
+    return form;
+}
+
+void frmMain::Show() {
+    if (!hwnd_) return;
+    ShowWindow(hwnd_, IsZoomed(hwnd_) ? SW_SHOWMAXIMIZED : SW_SHOW);
+    UpdateWindow(hwnd_);
+    SetFocus(lvDrivers_);
+}
+
+LRESULT CALLBACK frmMain::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* form = static_cast<frmMain*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        form->hwnd_ = hwnd;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+    }
+    auto* form = reinterpret_cast<frmMain*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!form) return DefWindowProcW(hwnd, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        form->hwnd_ = form->tbMain_ = form->lvDrivers_ = nullptr;
+        if (form->quitOnClose_) PostQuitMessage(0);
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+    return form->Handle(message, wParam, lParam);
+}
+
+LRESULT frmMain::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE:
+        CreateControls();
+        return 0;
+    case WM_SIZE:
+        Form_Resize();
+        return 0;
+    case WM_SETFOCUS:
+        if (lvDrivers_) SetFocus(lvDrivers_);
+        return 0;
+    case WM_COMMAND:
+        if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) >= kFirstCommand &&
+            LOWORD(wParam) < kFirstCommand + std::size(kToolbar)) {
+            const auto& entry = kToolbar[LOWORD(wParam) - kFirstCommand];
+            tbMain_ButtonClick(entry.key ? entry.key : L"");
+            return 0;
+        }
+        break;
+    case WM_NOTIFY: {
+        auto* header = reinterpret_cast<NMHDR*>(lParam);
+        if (header->code == TTN_GETDISPINFOW) {
+            OnToolTipText(*reinterpret_cast<NMTTDISPINFOW*>(lParam));
+            return 0;
+        }
+        if (header->hwndFrom == lvDrivers_ && header->code == LVN_GETINFOTIPW) {
+            OnGetInfoTip(*reinterpret_cast<NMLVGETINFOTIPW*>(lParam));
+            return 0;
+        }
+        break;
+    }
+    case WM_CLOSE:
+        Form_Unload();
+        DestroyWindow(hwnd_);
+        return 0;
+    }
+    return DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+void frmMain::CreateControls() {
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    // Tahoma 9 pt, regular, Cyrillic character set.
+    HDC screen = GetDC(nullptr);
+    int height = -MulDiv(9, GetDeviceCaps(screen, LOGPIXELSY), 72);
+    ReleaseDC(nullptr, screen);
+    font_.reset(CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, RUSSIAN_CHARSET, OUT_DEFAULT_PRECIS,
+                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"Tahoma"));
+    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+
+    tbMain_ = CreateWindowExW(0, TOOLBARCLASSNAMEW, nullptr,
+                              WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_TOP, 0, 0, 0, 0, hwnd_,
+                              nullptr, instance, nullptr);
+    SendMessageW(tbMain_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+    SendMessageW(tbMain_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+
+    lvDrivers_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, nullptr,
+                                 WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS, 0, 0, 0, 0,
+                                 hwnd_, nullptr, instance, nullptr);
+    SendMessageW(lvDrivers_, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
+    SendMessageW(lvDrivers_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+}
+
+void frmMain::Form_Load() {
+    LONG ignored = 0;
+    tsCenterFormEx(hwnd_, &ignored);
+    if (!IsInIDE()) {
+        tavrin::unique_bstr icon(std::wstring_view(L"A_MAIN"));
+        VARIANT_BOOL set = VARIANT_FALSE;
+        tsSetWindowResIconAll(hwnd_, icon.get(), &set);
+    }
+
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    ilToolbar_.reset(ImageList_Create(16, 16, ILC_COLOR4 | ILC_MASK, static_cast<int>(std::size(kImages)), 0));
+    for (const auto& image : kImages) {
+        tavrin::unique_hbitmap bitmap(static_cast<HBITMAP>(
+            LoadImageW(instance, image.resource, IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
+        // A missing picture still takes its place, so that the later images keep their indexes.
+        if (!bitmap) bitmap.reset(CreateBitmap(16, 16, 1, 1, nullptr));
+        ImageList_AddMasked(ilToolbar_.get(), bitmap.get(), kMaskColour);
+    }
+    SendMessageW(tbMain_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(ilToolbar_.get()));
+
+    for (UINT i = 0; i < std::size(kToolbar); ++i) {
+        const auto& entry = kToolbar[i];
+        TBBUTTON button{};
+        button.idCommand = static_cast<int>(kFirstCommand + i);
+        if (entry.key) {
+            button.iBitmap = ImageIndex(entry.imageKey);
+            button.fsState = TBSTATE_ENABLED;
+            button.fsStyle = BTNS_BUTTON | BTNS_AUTOSIZE;
+            button.iString = reinterpret_cast<INT_PTR>(entry.caption);
+        } else {
+            button.fsStyle = BTNS_SEP;
+        }
+        SendMessageW(tbMain_, TB_ADDBUTTONSW, 1, reinterpret_cast<LPARAM>(&button));
+    }
+    SendMessageW(tbMain_, TB_AUTOSIZE, 0, 0);
+
+    for (int i = 0; i < static_cast<int>(std::size(kColumns)); ++i) {
+        LVCOLUMNW column{};
+        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
+        column.fmt = LVCFMT_LEFT;
+        column.cx = kColumns[i].width;
+        column.pszText = const_cast<wchar_t*>(kColumns[i].header);
+        column.iSubItem = i;
+        SendMessageW(lvDrivers_, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&column));
+    }
+    Form_Resize();
+
+    RefreshList();
+    LoadWindowSettings();
+}
+
+void frmMain::Form_Resize() {
+    if (!hwnd_ || !tbMain_ || !lvDrivers_) return;
+    SendMessageW(tbMain_, TB_AUTOSIZE, 0, 0);
+    RECT client{}, bar{};
+    GetClientRect(hwnd_, &client);
+    GetWindowRect(tbMain_, &bar);
+    int top = bar.bottom - bar.top;
+    int height = client.bottom - top;
+    // Minimised, or lower than the toolbar: no layout to give; the next resize lays out again.
+    if (height < 0 || client.right <= 0) return;
+    MoveWindow(lvDrivers_, 0, top, client.right, height, TRUE);
+}
+
+void frmMain::Form_Unload() { SaveWindowSettings(); }
+
+void frmMain::LoadWindowSettings() {
+    auto settings = hooks_.createWindowSettings ? hooks_.createWindowSettings() : nullptr;
+    if (!settings) return;
+    tavrin::unique_bstr listKey(std::wstring_view(L"Pellmark")), section(std::wstring_view(L"")), placementKey(std::wstring_view(L"Window placement"));
+    VARIANT_BOOL done = VARIANT_FALSE;
+    settings->LoadListViewLayout(reinterpret_cast<LONG_PTR>(lvDrivers_), listKey.get(), appInfo_.get(), VARIANT_TRUE,
+                                 &done);
+    settings->LoadWindowPlacement(reinterpret_cast<LONG_PTR>(hwnd_), section.get(), placementKey.get(),
+                                  appInfo_.get(), 0, 0, 0, VARIANT_TRUE, &done);
+}
+
+void frmMain::SaveWindowSettings() {
+    auto settings = hooks_.createWindowSettings ? hooks_.createWindowSettings() : nullptr;
+    if (!settings) return;
+    tavrin::unique_bstr listKey(std::wstring_view(L"Pellmark")), section(std::wstring_view(L"")), placementKey(std::wstring_view(L"Window placement"));
+    VARIANT_BOOL done = VARIANT_FALSE;
+    settings->SaveListViewLayout(reinterpret_cast<LONG_PTR>(lvDrivers_), listKey.get(), appInfo_.get(), VARIANT_TRUE,
+                                 &done);
+    settings->SaveWindowPlacement(reinterpret_cast<LONG_PTR>(hwnd_), section.get(), placementKey.get(),
+                                  appInfo_.get(), VARIANT_TRUE, &done);
+}
+
+IAppDialogs* frmMain::AppDialogs() {
+    if (!appDialogs_ && hooks_.createAppDialogs) {
+        appDialogs_ = hooks_.createAppDialogs();
+        if (appDialogs_) {
+            tavrin::unique_bstr title{std::wstring_view(kAppTitle)};
+            appDialogs_->put_Title(title.get());
+        }
+    }
+    return appDialogs_.get();
+}
+
+void frmMain::RefreshList() {
+    if (!lvDrivers_) return;
+    SendMessageW(lvDrivers_, LVM_DELETEALLITEMS, 0, 0);
+    toolTips_.clear();
+    if (!driverSource_) driverSource_ = hooks_.makeDriverSource();
+    if (!driverSource_) return;
+
+    DriverTable table = ReadDriverTable(*driverSource_);
+    if (!table.ok) {
+        static constexpr wchar_t kFailure[] = L"Не удалось перечислить драйверы.";
+        if (IAppDialogs* dialogs = AppDialogs()) {
+            tavrin::unique_bstr text{std::wstring_view(kFailure)};
+            BSTR inOut = text.release();
+            VARIANT_BOOL flag = VARIANT_FALSE;
+            LONG result = 0;
+            dialogs->ShowSystemError(static_cast<LONG>(table.error), 16, 0, &inOut, &flag, &result);
+            text.reset(inOut);
+        } else {
+            std::wstring message = std::wstring(kFailure) + L"\r\n\r\nОшибка " + std::to_wstring(table.error);
+            hooks_.messageBox(hwnd_, message.c_str(), kAppTitle, MB_OK | MB_ICONHAND);
+        }
+        return;
+    }
+
+    SendMessageW(lvDrivers_, WM_SETREDRAW, FALSE, 0);
+    toolTips_.reserve(table.addresses.size());
+    for (LPVOID address : table.addresses) {
+        std::wstring name = DriverText(*driverSource_, address, true);
+        std::wstring addressText = AddressText(address);
+        std::wstring path = DriverText(*driverSource_, address, false);
+        AddRow(name, addressText, path);
+    }
+    SendMessageW(lvDrivers_, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(lvDrivers_, nullptr, TRUE);
+}
+
+void frmMain::AddRow(const std::wstring& name, const std::wstring& address, const std::wstring& path) {
+    LVITEMW item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = static_cast<int>(SendMessageW(lvDrivers_, LVM_GETITEMCOUNT, 0, 0));
+    item.pszText = const_cast<wchar_t*>(name.c_str());
+    int row = static_cast<int>(SendMessageW(lvDrivers_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+    if (row < 0) return;
+    toolTips_.push_back({name, std::wstring(), path});
+    LVITEMW sub{};
+    sub.iSubItem = 1;
+    sub.pszText = const_cast<wchar_t*>(address.c_str());
+    SendMessageW(lvDrivers_, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&sub));
+    sub.iSubItem = 2;
+    sub.pszText = const_cast<wchar_t*>(path.c_str());
+    SendMessageW(lvDrivers_, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&sub));
+}
+
+int frmMain::RowCount() const {
+    return lvDrivers_ ? static_cast<int>(SendMessageW(lvDrivers_, LVM_GETITEMCOUNT, 0, 0)) : 0;
+}
+
+std::wstring frmMain::CellText(int row, int column) const {
+    if (!lvDrivers_) return {};
+    std::vector<wchar_t> buffer(4096, L'\0');
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = buffer.data();
+    item.cchTextMax = static_cast<int>(buffer.size());
+    SendMessageW(lvDrivers_, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+    return buffer.data();
+}
+
+std::wstring frmMain::CellToolTip(int row, int column) const {
+    if (row < 0 || row >= static_cast<int>(toolTips_.size()) || column < 0 || column > 2) return {};
+    return toolTips_[row][column];
+}
+
+void frmMain::OnGetInfoTip(NMLVGETINFOTIPW& tip) {
+    // The list asks for the row; the column is the one under the mouse.
+    LVHITTESTINFO hit{};
+    GetCursorPos(&hit.pt);
+    ScreenToClient(lvDrivers_, &hit.pt);
+    int column = 0;
+    if (SendMessageW(lvDrivers_, LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit)) == tip.iItem)
+        column = hit.iSubItem;
+    std::wstring text = CellToolTip(tip.iItem, column);
+    if (tip.pszText && tip.cchTextMax > 0) lstrcpynW(tip.pszText, text.c_str(), tip.cchTextMax);
+}
+
+void frmMain::OnToolTipText(NMTTDISPINFOW& info) {
+    UINT_PTR id = info.hdr.idFrom;
+    if (id < kFirstCommand || id >= kFirstCommand + std::size(kToolbar)) return;
+    const auto& entry = kToolbar[id - kFirstCommand];
+    if (!entry.key) return;
+    // Found again by the entry's key, as the entries were built.
+    if (const ToolbarEntry* byKey = ToolbarEntryByKey(entry.key)) {
+        toolTipBuffer_ = byKey->toolTip;
+        info.lpszText = toolTipBuffer_.data();
+        info.hinst = nullptr;
+    }
+}
+
+void frmMain::PreTranslateMessage(const MSG& msg) {
+    if (!hwnd_ || msg.message != WM_KEYDOWN) return;
+    if (msg.hwnd != hwnd_ && !IsChild(hwnd_, msg.hwnd)) return;
+    int shift = (GetKeyState(VK_SHIFT) < 0 ? 1 : 0) | (GetKeyState(VK_CONTROL) < 0 ? 2 : 0) |
+                (GetKeyState(VK_MENU) < 0 ? 4 : 0);
+    Form_KeyDown(static_cast<WORD>(msg.wParam), shift);
+}
+
+void frmMain::Form_KeyDown(WORD keyCode, int shift) {
+    if (keyCode == VK_F1 && shift == 1) ShowAbout();
+    else if (keyCode == VK_ESCAPE && shift == 0) PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+    else if (keyCode == VK_F5 && shift == 0) RefreshList();
+    else if (keyCode == VK_F2 && shift == 0) ExportList();
+}
+
+void frmMain::tbMain_ButtonClick(const std::wstring& key) {
+    if (key == L"Export") ExportList();
+    else if (key == L"Refresh") RefreshList();
+    else if (key == L"About") ShowAbout();
+    else if (key == L"Help") OpenReadMe();
+}
+
+void frmMain::ShowAbout() {
+    IAppDialogs* dialogs = AppDialogs();
+    if (!dialogs) return;
+    tavrin::unique_bstr text(std::wstring_view(L"")), dedication(std::wstring_view(L"Varessa"));
+    dialogs->ShowAbout(reinterpret_cast<LONG_PTR>(hwnd_), appInfo_.get(), text.get(), nullptr, dedication.get());
+}
+
+// The export and the read-me commands: reached from their keys and toolbar entries; they do
+// nothing yet.
+void frmMain::ExportList() {}
+void frmMain::OpenReadMe() {}
+
+}  // namespace pellmark

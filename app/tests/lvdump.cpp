@@ -1,0 +1,73 @@
+// Writes the rows of a running Pellmark's driver list to a UTF-8 file, one row a line, cells
+// separated by tabs, reading the list view from outside the process as a user's tool would:
+//   lvdump OUTPUT_FILE
+// Exit code 0 on success, 1 when the window or its list is not found, 2 on a read failure.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdio>
+#include <string>
+
+#include "common/unique_handle.h"
+
+namespace {
+
+struct RemoteBlock {
+    HANDLE process;
+    void* address;
+    ~RemoteBlock() {
+        if (address) VirtualFreeEx(process, address, 0, MEM_RELEASE);
+    }
+};
+
+std::string utf8(const wchar_t* text) {
+    int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    std::string out(size > 0 ? size - 1 : 0, '\0');
+    if (size > 1) WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), size, nullptr, nullptr);
+    return out;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 2) return 1;
+    HWND form = FindWindowW(L"TavrinPellmarkMain", L"Pellmark");
+    HWND list = form ? FindWindowExW(form, nullptr, WC_LISTVIEWW, nullptr) : nullptr;
+    if (!list) return 1;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(list, &pid);
+    tavrin::unique_kernel_handle process(
+        OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid));
+    if (!process) return 2;
+    constexpr int kChars = 2048;
+    RemoteBlock block{process.get(), VirtualAllocEx(process.get(), nullptr, sizeof(LVITEMW) + kChars * sizeof(wchar_t),
+                                                    MEM_COMMIT, PAGE_READWRITE)};
+    if (!block.address) return 2;
+    auto* remoteItem = static_cast<char*>(block.address);
+    auto* remoteText = reinterpret_cast<wchar_t*>(remoteItem + sizeof(LVITEMW));
+
+    std::string out;
+    int rows = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int row = 0; row < rows; ++row) {
+        for (int column = 0; column < 3; ++column) {
+            LVITEMW item{};
+            item.iSubItem = column;
+            item.pszText = remoteText;
+            item.cchTextMax = kChars;
+            wchar_t text[kChars] = {};
+            if (!WriteProcessMemory(process.get(), remoteItem, &item, sizeof(item), nullptr) ||
+                !WriteProcessMemory(process.get(), remoteText, text, sizeof(wchar_t), nullptr))
+                return 2;
+            SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(remoteItem));
+            if (!ReadProcessMemory(process.get(), remoteText, text, sizeof(text) - sizeof(wchar_t), nullptr)) return 2;
+            if (column) out += '\t';
+            out += utf8(text);
+        }
+        out += '\n';
+    }
+    FILE* file = _wfopen(argv[1], L"wb");
+    if (!file) return 2;
+    fwrite(out.data(), 1, out.size(), file);
+    fclose(file);
+    return 0;
+}
