@@ -15,6 +15,8 @@ public:
     unique_bstr() = default;
     explicit unique_bstr(BSTR owned) noexcept : value_(owned) {}
     explicit unique_bstr(std::wstring_view text) : value_(alloc(text)) {}
+    // A literal or other borrowed text is copied (never taken over as if it were a BSTR).
+    explicit unique_bstr(const wchar_t* text) : value_(alloc(text ? std::wstring_view(text) : std::wstring_view())) {}
     unique_bstr(const unique_bstr&) = delete;
     unique_bstr& operator=(const unique_bstr&) = delete;
     unique_bstr(unique_bstr&& other) noexcept : value_(other.release()) {}
