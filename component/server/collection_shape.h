@@ -23,12 +23,12 @@ public:
         return com_call(Result, [&] { return items_->new_enum(); });
     }
 
-protected:
-    collection_object() : items_(Collection::create()) {}
-
-    // The inner list, for the class's own members.
+    // The inner list, for the library's own code (not part of the interface).
     Collection& items() noexcept { return *items_.get(); }
     void append(Element* element) { items_->append(static_cast<IDispatch*>(element)); }
+
+protected:
+    collection_object() : items_(Collection::create()) {}
 
 private:
     tavrin::com_ptr<Collection> items_;

@@ -1,14 +1,10 @@
 #!/usr/bin/env python3
 """Finishing touches on a type library (MSFT format) that widl produced.
 
-    patch_typelib.py IN.tlb OUT.tlb --predeclid GUID [--predeclid GUID ...] [--codepage cp1251]
+    patch_typelib.py IN.tlb OUT.tlb --predeclid GUID [--predeclid GUID ...]
 
 --predeclid sets TYPEFLAG_FPREDECLID on the coclass with that GUID (widl has no attribute for
-it). --codepage re-encodes the library's strings from UTF-8 into the given ANSI code page: the
-type library loader reads strings in the ANSI code page of the machine, so the Russian help
-strings must be stored as single-byte text. Strings shrink when re-encoded, so every one stays
-where it is and only its length word changes; names are ASCII and are left alone.
-Works for 32- and 64-bit libraries alike (the layout of the records does not depend on it).
+it). Works for 32- and 64-bit libraries alike (the layout of the records does not depend on it).
 """
 import argparse
 import struct
@@ -19,7 +15,7 @@ TYPEFLAG_FPREDECLID = 0x8
 TKIND_COCLASS = 5
 HEADER_SIZE = 0x54
 TYPEINFO_SIZE = 0x64
-SEG_TYPEINFO, SEG_GUID, SEG_STRING = 0, 5, 8
+SEG_TYPEINFO, SEG_GUID = 0, 5
 
 
 class TypeLibError(Exception):
@@ -60,42 +56,18 @@ def set_predeclid(data, guid_text):
     raise TypeLibError("no coclass with GUID %s" % guid_text)
 
 
-def reencode_strings(data, codepage):
-    _, segs = segment_directory(data)
-    start, length = segs[SEG_STRING]
-    if start < 0:
-        return
-    pos, end = start, start + length
-    while pos < end:
-        count = struct.unpack_from("<H", data, pos)[0]
-        raw = bytes(data[pos + 2:pos + 2 + count])
-        if any(b >= 0x80 for b in raw):
-            encoded = raw.decode("utf-8").encode(codepage)
-            struct.pack_into("<H", data, pos, len(encoded))
-            data[pos + 2:pos + 2 + count] = encoded + b"\x57" * (count - len(encoded))
-        step = (count + 5) & ~3
-        if step < 8:
-            step = 8
-        pos += step
-    if pos != end:
-        raise TypeLibError("string segment does not end on an entry boundary")
-
-
 def main(argv):
     parser = argparse.ArgumentParser()
     parser.add_argument("input")
     parser.add_argument("output")
     parser.add_argument("--predeclid", action="append", default=[])
-    parser.add_argument("--codepage")
     args = parser.parse_args(argv)
     with open(args.input, "rb") as f:
         data = bytearray(f.read())
     try:
         for guid in args.predeclid:
             set_predeclid(data, guid)
-        if args.codepage:
-            reencode_strings(data, args.codepage)
-    except (TypeLibError, struct.error, UnicodeError) as e:
+    except (TypeLibError, struct.error) as e:
         print("patch_typelib: %s: %s" % (args.input, e), file=sys.stderr)
         return 1
     with open(args.output, "wb") as f:
