@@ -1,0 +1,354 @@
+// The frame's pieces in this process: the error helper and the RaiseErrors convention, the
+// Collection (early bound and from VBScript), and the collection shape of the list classes.
+// The objects answer IDispatch through the type library embedded in this test program.
+#include <windows.h>
+#include <oleauto.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "component/server/collection.h"
+#include "component/server/errors.h"
+#include "component/streams/FileStream.h"
+#include "component/streams/tavFileStreams.h"
+#include "common/safearray.h"
+#include "common/unique_bstr.h"
+#include "common/unique_handle.h"
+#include "script_host.h"
+
+using namespace brindle;
+using tavrin::com_ptr;
+using tavrin::unique_bstr;
+using tavrin::unique_variant;
+
+namespace {
+
+HRESULT control_error(long number) { return MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, number); }
+
+struct pending_error {
+    bool present = false;
+    std::wstring description, source, help_file;
+    DWORD help_context = 0;
+};
+
+// Takes the error object the last call left on this thread.
+pending_error take_error_info() {
+    pending_error out;
+    com_ptr<IErrorInfo> info;
+    if (GetErrorInfo(0, info.put()) != S_OK || !info) return out;
+    out.present = true;
+    unique_bstr text, source, file;
+    info->GetDescription(text.put());
+    info->GetSource(source.put());
+    info->GetHelpFile(file.put());
+    info->GetHelpContext(&out.help_context);
+    out.description = text.view();
+    out.source = source.view();
+    out.help_file = file.view();
+    return out;
+}
+
+class Frame : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_HRESULT_SUCCEEDED(CoInitialize(nullptr));
+        wchar_t base[MAX_PATH];
+        GetTempPathW(MAX_PATH, base);
+        folder = std::wstring(base) + L"brindle_frame_" + std::to_wstring(GetCurrentProcessId());
+        CreateDirectoryW(folder.c_str(), nullptr);
+    }
+    void TearDown() override {
+        DeleteFileW((folder + L"\\held.bin").c_str());
+        RemoveDirectoryW(folder.c_str());
+        CoUninitialize();
+    }
+    std::wstring folder;
+};
+
+unique_variant text_variant(const wchar_t* text) {
+    unique_variant v;
+    V_VT(v.get()) = VT_BSTR;
+    V_BSTR(v.get()) = SysAllocString(text);
+    return v;
+}
+
+unique_variant long_variant(long n) {
+    unique_variant v;
+    V_VT(v.get()) = VT_I4;
+    V_I4(v.get()) = n;
+    return v;
+}
+
+VARIANT missing() {
+    VARIANT v;
+    V_VT(&v) = VT_ERROR;
+    V_ERROR(&v) = DISP_E_PARAMNOTFOUND;
+    return v;
+}
+
+// ---- errors ------------------------------------------------------------------------------------
+
+TEST_F(Frame, PlatformFailuresBecomeClassicRunTimeNumbers) {
+    // Real failures of the platform first, then the rest of the table.
+    SetLastError(0);
+    tavrin::unique_handle none(CreateFileW((folder + L"\\absent.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    EXPECT_EQ(number_from_win32(GetLastError()), 53);
+    none.reset(CreateFileW((folder + L"\\no folder\\absent.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    EXPECT_EQ(number_from_win32(GetLastError()), 76);
+    {
+        tavrin::unique_handle held(CreateFileW((folder + L"\\held.bin").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        ASSERT_TRUE(held);
+        none.reset(CreateFileW((folder + L"\\held.bin").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        EXPECT_EQ(number_from_win32(GetLastError()), 75) << "sharing violation";
+    }
+    const std::pair<DWORD, long> table[] = {
+        {ERROR_ACCESS_DENIED, 70},     {ERROR_INVALID_NAME, 52},      {ERROR_DISK_FULL, 61},
+        {ERROR_HANDLE_DISK_FULL, 61},  {ERROR_CRC, 57},               {ERROR_NOT_ENOUGH_MEMORY, 7},
+        {ERROR_INVALID_PARAMETER, 5},  {ERROR_BAD_NETPATH, 76},       {ERROR_WRITE_PROTECT, 70},
+        {ERROR_FILE_EXISTS, 75},       {ERROR_HANDLE_EOF, 62},        {ERROR_CALL_NOT_IMPLEMENTED, 75},
+    };
+    for (const auto& [code, number] : table) EXPECT_EQ(number_from_win32(code), number) << code;
+
+    EXPECT_EQ(number_from_hresult(control_error(53)), 53);
+    EXPECT_EQ(number_from_hresult(HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND)), 76);
+    EXPECT_EQ(number_from_hresult(E_OUTOFMEMORY), 7);
+    EXPECT_EQ(number_from_hresult(DISP_E_TYPEMISMATCH), 13);
+    EXPECT_EQ(number_from_hresult(E_UNEXPECTED), static_cast<long>(E_UNEXPECTED));
+    EXPECT_STREQ(standard_description(53), L"File not found");
+    EXPECT_STREQ(standard_description(75), L"Path/File access error");
+    EXPECT_STREQ(standard_description(13), L"Type mismatch");
+}
+
+TEST_F(Frame, MemberBoundaryReportsAllFiveValues) {
+    HRESULT hr = com_call([] { throw automation_error(76, L"Path not found", L"Somewhere", L"help.chm", 1234); });
+    EXPECT_EQ(hr, control_error(76));
+    pending_error e = take_error_info();
+    ASSERT_TRUE(e.present);
+    EXPECT_EQ(e.description, L"Path not found");
+    EXPECT_EQ(e.source, L"Somewhere");
+    EXPECT_EQ(e.help_file, L"help.chm");
+    EXPECT_EQ(e.help_context, 1234u);
+
+    hr = com_call([] { raise_win32(ERROR_FILE_NOT_FOUND); });
+    EXPECT_EQ(hr, control_error(53));
+    e = take_error_info();
+    EXPECT_EQ(e.description, L"File not found");
+    EXPECT_EQ(e.source, L"Brindle0100");
+
+    EXPECT_EQ(com_call([] { throw std::bad_alloc(); }), control_error(7));
+    EXPECT_EQ(com_call([] { throw 42; }), control_error(5)) << "no exception escapes into the client";
+    long* nowhere = nullptr;
+    EXPECT_EQ(com_call(nowhere, [] { return 1L; }), E_POINTER);
+}
+
+// An error a called object left behind keeps its values when raised on.
+TEST_F(Frame, CalleeErrorsPassThroughUnchanged) {
+    com_call([] { throw automation_error(9, L"Subscript out of range", L"Inner", L"inner.hlp", 7); });
+    HRESULT hr = com_call([] { raise_hresult(control_error(9)); });
+    EXPECT_EQ(hr, control_error(9));
+    pending_error e = take_error_info();
+    EXPECT_EQ(e.source, L"Inner");
+    EXPECT_EQ(e.help_file, L"inner.hlp");
+    EXPECT_EQ(e.help_context, 7u);
+}
+
+// The RaiseErrors convention: capture, close the file, then raise unchanged or give the empty
+// result and discard the error.
+TEST_F(Frame, RaiseErrorsConvention) {
+    const std::wstring held = folder + L"\\held.bin";
+    auto body = [&]() -> tavrin::unique_safearray {
+        tavrin::unique_handle file(CreateFileW(held.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        if (!file) raise_last_error();
+        throw automation_error(57, L"Device I/O error", L"Writer", L"io.hlp", 99);
+    };
+    auto empty = [] { return tavrin::make_byte_array(0); };
+    auto file_is_closed = [&] {
+        tavrin::unique_handle again(CreateFileW(held.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        return again.valid();
+    };
+
+    SAFEARRAY* result = nullptr;
+    HRESULT hr = raise_errors_call(VARIANT_TRUE, &result, body, empty);
+    EXPECT_EQ(hr, control_error(57));
+    EXPECT_EQ(result, nullptr);
+    pending_error e = take_error_info();
+    ASSERT_TRUE(e.present);
+    EXPECT_EQ(e.description, L"Device I/O error");
+    EXPECT_EQ(e.source, L"Writer");
+    EXPECT_EQ(e.help_file, L"io.hlp");
+    EXPECT_EQ(e.help_context, 99u);
+    EXPECT_TRUE(file_is_closed());
+
+    hr = raise_errors_call(VARIANT_FALSE, &result, body, empty);
+    EXPECT_EQ(hr, S_OK);
+    ASSERT_NE(result, nullptr);
+    EXPECT_EQ(tavrin::safearray_count(result), 0u);
+    tavrin::unique_safearray owned(result);
+    EXPECT_FALSE(take_error_info().present) << "the discarded error must not linger";
+    EXPECT_TRUE(file_is_closed());
+
+    VARIANT_BOOL written = VARIANT_TRUE;
+    EXPECT_EQ(raise_errors_call(VARIANT_FALSE, &written, [] () -> VARIANT_BOOL { throw std::bad_alloc(); },
+                                [] { return VARIANT_FALSE; }),
+              S_OK);
+    EXPECT_EQ(written, VARIANT_FALSE);
+    EXPECT_EQ(raise_errors_call(VARIANT_TRUE, &written, [] { return vbool(true); }, [] { return VARIANT_FALSE; }), S_OK);
+    EXPECT_EQ(written, VARIANT_TRUE);
+    EXPECT_EQ(raise_errors_call(VARIANT_TRUE, static_cast<VARIANT_BOOL*>(nullptr), [] { return vbool(true); },
+                                [] { return VARIANT_FALSE; }),
+              E_POINTER);
+}
+
+// ---- Collection -----------------------------------------------------------------------------
+
+TEST_F(Frame, CollectionPositionsKeysAndErrors) {
+    auto list = Collection::create();
+    list->append(std::wstring_view(L"one"));
+    list->append(std::wstring_view(L"two"), L"Key");
+    list->append(std::wstring_view(L"\u0444\u0430\u0439\u043b"), L"\u0424\u0430\u0439\u043b");  // Cyrillic key
+    EXPECT_EQ(list->count(), 3);
+    EXPECT_STREQ(V_BSTR(list->item(1).get()), L"one");
+    EXPECT_STREQ(V_BSTR(list->item(L"KEY").get()), L"two") << "keys ignore case";
+    EXPECT_STREQ(V_BSTR(list->item(L"\u0424\u0410\u0419\u041b").get()), L"\u0444\u0430\u0439\u043b");
+    EXPECT_TRUE(list->contains_key(L"key"));
+
+    unique_variant out;
+    auto zero = long_variant(0), four = long_variant(4), absent = text_variant(L"nobody");
+    EXPECT_EQ(list->Item(zero.get(), out.put()), control_error(9));
+    EXPECT_EQ(list->Item(four.get(), out.put()), control_error(9));
+    EXPECT_EQ(list->Item(absent.get(), out.put()), control_error(5));
+    auto duplicate = text_variant(L"kEy"), value = text_variant(L"again");
+    VARIANT none = missing();
+    EXPECT_EQ(list->Add(value.get(), duplicate.get(), &none, &none), control_error(457));
+    EXPECT_EQ(list->count(), 3) << "a refused Add changes nothing";
+    auto number_key = long_variant(5);
+    EXPECT_EQ(list->Add(value.get(), number_key.get(), &none, &none), control_error(13));
+
+    // Before and After, by position or key; both at once is refused.
+    auto first = long_variant(1), key = text_variant(L"key");
+    auto head = text_variant(L"head"), mid = text_variant(L"mid");
+    ASSERT_HRESULT_SUCCEEDED(list->Add(head.get(), &none, first.get(), &none));
+    ASSERT_HRESULT_SUCCEEDED(list->Add(mid.get(), &none, &none, key.get()));
+    EXPECT_EQ(list->Add(mid.get(), &none, first.get(), first.get()), control_error(5));
+    const wchar_t* order[] = {L"head", L"one", L"two", L"mid", L"\u0444\u0430\u0439\u043b"};
+    ASSERT_EQ(list->count(), 5);
+    for (long i = 0; i < 5; ++i) EXPECT_STREQ(V_BSTR(list->item(i + 1).get()), order[i]);
+
+    ASSERT_HRESULT_SUCCEEDED(list->Remove(key.get()));
+    EXPECT_FALSE(list->contains_key(L"key"));
+    EXPECT_EQ(list->Remove(key.get()), control_error(5));
+    EXPECT_EQ(list->Remove(zero.get()), control_error(9));
+    ASSERT_HRESULT_SUCCEEDED(list->Remove(first.get()));
+    EXPECT_STREQ(V_BSTR(list->item(1).get()), L"one");
+    // After removal a key can be used again.
+    auto reused = text_variant(L"KEY");
+    EXPECT_HRESULT_SUCCEEDED(list->Add(value.get(), reused.get(), &none, &none));
+    long count = 0;
+    EXPECT_HRESULT_SUCCEEDED(list->Count(&count));
+    EXPECT_EQ(count, 4);
+}
+
+TEST_F(Frame, CollectionEnumeratorSurvivesChanges) {
+    auto list = Collection::create();
+    for (int i = 0; i < 5; ++i) list->append(long_variant(i).get()[0]);
+    com_ptr<IUnknown> unknown;
+    ASSERT_HRESULT_SUCCEEDED(list->_NewEnum(unknown.put()));
+    com_ptr<IEnumVARIANT> items;
+    ASSERT_HRESULT_SUCCEEDED(unknown.query(items));
+    VARIANT got[3];
+    ULONG fetched = 0;
+    ASSERT_EQ(items->Next(2, got, &fetched), S_OK);
+    EXPECT_EQ(fetched, 2u);
+    EXPECT_EQ(V_I4(&got[0]), 0);
+    EXPECT_EQ(V_I4(&got[1]), 1);
+    com_ptr<IEnumVARIANT> copy;
+    ASSERT_HRESULT_SUCCEEDED(items->Clone(copy.put()));
+    list->clear();
+    EXPECT_EQ(items->Next(3, got, &fetched), S_FALSE) << "a cleared list ends the walk";
+    EXPECT_EQ(fetched, 0u);
+    list->append(long_variant(7).get()[0]);
+    ASSERT_HRESULT_SUCCEEDED(items->Reset());
+    ASSERT_EQ(items->Next(1, got, nullptr), S_OK);
+    EXPECT_EQ(V_I4(&got[0]), 7);
+    EXPECT_EQ(copy->Skip(10), S_FALSE);
+    list.reset();  // the enumerators keep the list alive
+    EXPECT_EQ(items->Next(1, got, &fetched), S_FALSE);
+}
+
+// The Collection as a script sees it: default Item, Add with Key/Before/After, Remove, errors
+// and For Each. (Scripts reach the object through a variable, as under the script host: Wine's
+// VBScript does not apply a default member to a host's named item itself.)
+TEST_F(Frame, CollectionFromVBScript) {
+    script_host host;
+    ASSERT_TRUE(host.ready()) << "the VBScript engine is needed";
+    auto list = Collection::create();
+    host.add_object(L"List", list->as_interface());
+    const wchar_t* code =
+        L"Dim s, x, c : Set c = List\n"
+        L"c.Add \"a\"\n"
+        L"c.Add \"b\", \"KeyB\"\n"
+        L"c.Add \"first\", , 1\n"
+        L"c.Add \"last\", \"KL\", , c.Count\n"
+        L"s = c.Count & \":\" & c(1) & \",\" & c(\"keyb\") & \",\" & c.Item(c.Count)\n"
+        L"For Each x In c : s = s & \"|\" & x : Next\n"
+        L"On Error Resume Next\n"
+        L"x = c(\"missing\") : s = s & \"|e\" & Err.Number : Err.Clear\n"
+        L"x = c(0) : s = s & \"|e\" & Err.Number & \" \" & Err.Source & \" \" & Err.Description : Err.Clear\n"
+        L"x = c(99) : s = s & \"|e\" & Err.Number : Err.Clear\n"
+        L"c.Add \"dup\", \"KEYB\" : s = s & \"|e\" & Err.Number : Err.Clear\n"
+        L"x = c(Array(1)) : s = s & \"|e\" & Err.Number : Err.Clear\n"
+        L"c.Remove \"KeyB\" : s = s & \"|r\" & Err.Number & \" \" & c.Count\n"
+        L"c.Remove 1 : s = s & \"|\" & c(1)\n"
+        L"result = s\n";
+    ASSERT_TRUE(host.run(code)) << std::string(host.error().begin(), host.error().end());
+    unique_variant result = host.evaluate(L"result");
+    ASSERT_EQ(V_VT(result.get()), VT_BSTR);
+    EXPECT_STREQ(V_BSTR(result.get()),
+                 L"4:first,b,last|first|a|b|last|e5|e9 Brindle0100 Subscript out of range|e9|e457|e13|r0 3|a");
+}
+
+// ---- the collection shape -------------------------------------------------------------------
+
+TEST_F(Frame, ListClassesAreZeroBasedOverTheInnerList) {
+    auto streams = brindle::tavFileStreams::create();
+    com_ptr<brindle::FileStream> elements[3] = {brindle::FileStream::create(), brindle::FileStream::create(), brindle::FileStream::create()};
+    for (auto& e : elements) streams->append(e->as_interface());
+
+    long count = 0;
+    ASSERT_HRESULT_SUCCEEDED(streams->get_Count(&count));
+    EXPECT_EQ(count, 3);
+    com_ptr<_FileStream> first;
+    ASSERT_HRESULT_SUCCEEDED(streams->get_Item(0, first.put()));
+    EXPECT_EQ(first.get(), elements[0]->as_interface());
+    com_ptr<_FileStream> beyond;
+    EXPECT_EQ(streams->get_Item(count, beyond.put()), control_error(9));
+    EXPECT_EQ(take_error_info().description, L"Subscript out of range");
+    EXPECT_EQ(streams->get_Item(-1, beyond.put()), control_error(9));
+    EXPECT_EQ(streams->get_Item(0x7FFFFFFF, beyond.put()), control_error(9)) << "no overflow at the top";
+    EXPECT_FALSE(beyond);
+
+    script_host host;
+    ASSERT_TRUE(host.ready());
+    host.add_object(L"Streams", streams->as_interface());
+    host.add_object(L"First", elements[0]->as_interface());
+    host.add_object(L"Last", elements[2]->as_interface());
+    const wchar_t* code =
+        L"Dim s, x, n, c : n = 0 : Set c = Streams\n"
+        L"s = (c(0) Is First) & \" \" & (c.Item(2) Is Last)\n"
+        L"For Each x In c\n"
+        L"  If n = 0 Then s = s & \" \" & (x Is First)\n"
+        L"  If n = 2 Then s = s & \" \" & (x Is Last)\n"
+        L"  n = n + 1\n"
+        L"Next\n"
+        L"s = s & \" \" & n\n"
+        L"On Error Resume Next\n"
+        L"Set x = c(c.Count) : s = s & \" e\" & Err.Number : Err.Clear\n"
+        L"result = s\n";
+    ASSERT_TRUE(host.run(code)) << std::string(host.error().begin(), host.error().end());
+    unique_variant result = host.evaluate(L"result");
+    ASSERT_EQ(V_VT(result.get()), VT_BSTR);
+    EXPECT_STREQ(V_BSTR(result.get()), L"True True True True 3 e9");
+}
+
+}  // namespace
