@@ -188,7 +188,7 @@ void frmMain::Form_Load() {
     LONG ignored = 0;
     tsCenterFormEx(hwnd_, &ignored);
     if (!IsInIDE()) {
-        tavrin::unique_bstr icon(std::wstring_view(L"A_MAIN"));
+        tavrin::unique_bstr icon{std::wstring_view(L"A_MAIN")};
         VARIANT_BOOL set = VARIANT_FALSE;
         tsSetWindowResIconAll(hwnd_, icon.get(), &set);
     }
@@ -253,7 +253,9 @@ void frmMain::Form_Unload() { SaveWindowSettings(); }
 void frmMain::LoadWindowSettings() {
     auto settings = hooks_.createWindowSettings ? hooks_.createWindowSettings() : nullptr;
     if (!settings) return;
-    tavrin::unique_bstr listKey(std::wstring_view(L"Pellmark")), section(std::wstring_view(L"")), placementKey(std::wstring_view(L"Window placement"));
+    tavrin::unique_bstr listKey{std::wstring_view(L"Pellmark")};
+    tavrin::unique_bstr section{std::wstring_view(L"")};
+    tavrin::unique_bstr placementKey{std::wstring_view(L"Window placement")};
     VARIANT_BOOL done = VARIANT_FALSE;
     settings->LoadListViewLayout(reinterpret_cast<LONG_PTR>(lvDrivers_), listKey.get(), appInfo_.get(), VARIANT_TRUE,
                                  &done);
@@ -264,7 +266,9 @@ void frmMain::LoadWindowSettings() {
 void frmMain::SaveWindowSettings() {
     auto settings = hooks_.createWindowSettings ? hooks_.createWindowSettings() : nullptr;
     if (!settings) return;
-    tavrin::unique_bstr listKey(std::wstring_view(L"Pellmark")), section(std::wstring_view(L"")), placementKey(std::wstring_view(L"Window placement"));
+    tavrin::unique_bstr listKey{std::wstring_view(L"Pellmark")};
+    tavrin::unique_bstr section{std::wstring_view(L"")};
+    tavrin::unique_bstr placementKey{std::wstring_view(L"Window placement")};
     VARIANT_BOOL done = VARIANT_FALSE;
     settings->SaveListViewLayout(reinterpret_cast<LONG_PTR>(lvDrivers_), listKey.get(), appInfo_.get(), VARIANT_TRUE,
                                  &done);
@@ -406,7 +410,8 @@ void frmMain::tbMain_ButtonClick(const std::wstring& key) {
 void frmMain::ShowAbout() {
     IAppDialogs* dialogs = AppDialogs();
     if (!dialogs) return;
-    tavrin::unique_bstr text(std::wstring_view(L"")), dedication(std::wstring_view(L"Varessa"));
+    tavrin::unique_bstr text{std::wstring_view(L"")};
+    tavrin::unique_bstr dedication{std::wstring_view(L"Varessa")};
     dialogs->ShowAbout(reinterpret_cast<LONG_PTR>(hwnd_), appInfo_.get(), text.get(), nullptr, dedication.get());
 }
 

@@ -18,7 +18,7 @@ std::unique_ptr<frmMain> Main(const Hooks& hooks) {
     HWND owner = nullptr;
     if (!IsInIDE()) {
         if (SUCCEEDED(tsGetThunderMainHandle(&owner)) && owner) {
-            tavrin::unique_bstr icon(std::wstring_view(L"A_MAIN"));
+            tavrin::unique_bstr icon{std::wstring_view(L"A_MAIN")};
             VARIANT_BOOL set = VARIANT_FALSE;
             tsSetWindowResIconAll(owner, icon.get(), &set);
         }

@@ -1,7 +1,6 @@
-// How WindowSettings writes and reads its values, and the texts of AppDialogs' boxes.
+// How WindowSettings writes and reads its values, and how a filter becomes the dialog's list.
 #include <gtest/gtest.h>
 
-#include "outside/components/box_text.h"
 #include "outside/components/settings_format.h"
 
 namespace tavrin::components {
@@ -54,25 +53,6 @@ TEST(FilterText, BecomesTheDialogsPairList) {
     EXPECT_FALSE(filter_to_dialog_list(L"Text|*.txt|All"));
     EXPECT_FALSE(filter_to_dialog_list(L"Text||All|*.*"));
     EXPECT_FALSE(filter_to_dialog_list(L"|"));
-}
-
-TEST(BoxText, SystemErrorShowsLeadingTextCodeAndDescription) {
-    EXPECT_EQ(L"Не удалось перечислить драйверы.\r\n\r\nОшибка 5 (0x00000005): Access denied.",
-              system_error_text(L"Не удалось перечислить драйверы.", 5, L"Access denied.\r\n"));
-    EXPECT_EQ(L"Ошибка 4294967295 (0xFFFFFFFF): описание ошибки недоступно.", system_error_text(L"", 0xFFFFFFFF, L""));
-}
-
-TEST(BoxText, ErrorObjectShowsNumberDescriptionAndSource) {
-    EXPECT_EQ(L"Ошибка -2146828235 (0x800A0035): File not found\r\n\r\nИсточник: Brindle.tavFSO",
-              error_object_text(L"", -2146828235L, L"File not found", L"Brindle.tavFSO"));
-    EXPECT_EQ(L"Export\r\n\r\nОшибка 7 (0x00000007)", error_object_text(L"Export", 7, L"", L""));
-}
-
-TEST(BoxText, AboutShowsTitleVersionTextAndDedication) {
-    EXPECT_EQ(L"Tavrin - Pellmark\r\nВерсия 1.00.0005\r\n\r\nVaressa",
-              about_text(L"Tavrin - Pellmark", 1, 0, 5, L"", L"Varessa"));
-    EXPECT_EQ(L"Tavrin - Pellmark\r\nВерсия 1.00.0005\r\n\r\nnote\r\n\r\nVaressa",
-              about_text(L"Tavrin - Pellmark", 1, 0, 5, L"note", L"Varessa"));
 }
 
 }  // namespace
