@@ -80,6 +80,9 @@ public:
         HRESULT hr = S_OK;
         ITypeInfo* info = interface_type_info(__uuidof(Interface), &hr);
         if (!info) return hr;
+        // A call of a read-only property with arguments (JScript's list.Item(0)) arrives as a
+        // method call; every member id names one member here, so the call may read it.
+        if (flags & DISPATCH_METHOD) flags |= DISPATCH_PROPERTYGET;
         return info->Invoke(static_cast<Interface*>(this), id, flags, params, result, exception, arg_error);
     }
 
