@@ -1,7 +1,7 @@
 // WindowSettings: window placement and list-view column widths kept per user in the registry,
 // under HKCU\Software\<ProductName>\<EXEName>[\<section>] of the program's IAppInfo:
 //   placement: REG_SZ value named by the key, "show,left,top,right,bottom" (restored rectangle
-//              in workspace coordinates);
+//              in screen coordinates);
 //   list view: REG_SZ values "<key>" (column widths in pixels) and "<key>.Order" (column order)
 //              under the subkey "List views".
 #include <windows.h>
@@ -57,6 +57,18 @@ std::optional<std::wstring> read_value(const std::wstring& path, const std::wstr
 Rect to_rect(const RECT& r) { return Rect{r.left, r.top, r.right, r.bottom}; }
 RECT to_win(const Rect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
 
+// Window placements are in workspace coordinates, which differ from screen coordinates by
+// whatever the taskbar takes at the left or top of the monitor; the stored rectangle is in
+// screen coordinates so that it can be checked against the monitors.
+POINT workspace_offset(HMONITOR monitor) {
+    MONITORINFO mi{};
+    mi.cbSize = sizeof(mi);
+    if (!monitor || !GetMonitorInfoW(monitor, &mi)) return POINT{0, 0};
+    return POINT{mi.rcWork.left - mi.rcMonitor.left, mi.rcWork.top - mi.rcMonitor.top};
+}
+
+Rect shifted(const Rect& r, long dx, long dy) { return Rect{r.left + dx, r.top + dy, r.right + dx, r.bottom + dy}; }
+
 int column_count(HWND listView) {
     HWND header = reinterpret_cast<HWND>(SendMessageW(listView, LVM_GETHEADER, 0, 0));
     return header ? static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
@@ -78,7 +90,8 @@ public:
         if (ignoreMinimized && (show == SW_SHOWMINIMIZED || show == SW_MINIMIZE || show == SW_SHOWMINNOACTIVE))
             show = (wp.flags & WPF_RESTORETOMAXIMIZED) ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL;
         if (!IsWindowVisible(hwnd)) show = SW_SHOWNORMAL;
-        StoredPlacement p{show, to_rect(wp.rcNormalPosition)};
+        POINT offset = workspace_offset(MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST));
+        StoredPlacement p{show, shifted(to_rect(wp.rcNormalPosition), offset.x, offset.y)};
         if (write_text(key_of(appInfo, view_or_empty(section)), view_or_empty(key), format_placement(p)))
             *stored = VARIANT_TRUE;
         return S_OK;
@@ -121,7 +134,9 @@ public:
         GetWindowPlacement(hwnd, &wp);
         wp.flags = 0;
         wp.showCmd = static_cast<UINT>(show);
-        wp.rcNormalPosition = to_win(r);
+        RECT screen = to_win(r);
+        POINT offset = workspace_offset(MonitorFromRect(&screen, MONITOR_DEFAULTTONEAREST));
+        wp.rcNormalPosition = to_win(shifted(r, -offset.x, -offset.y));
         if (!SetWindowPlacement(hwnd, &wp)) return HRESULT_FROM_WIN32(GetLastError());
         *restored = VARIANT_TRUE;
         return S_OK;
