@@ -68,6 +68,43 @@ ITypeInfo* interface_type_info(REFIID iid, HRESULT* hr) noexcept {
     return nullptr;
 }
 
+bool pass_arrays_by_reference(ITypeInfo* info, DISPID id, const DISPPARAMS& params, std::vector<VARIANT>& adjusted) {
+    if (!params.rgvarg || params.cArgs == 0 || params.cNamedArgs != 0) return false;
+    auto is_variant_array = [](const VARIANT& v) {
+        if (V_VT(&v) != (VT_BYREF | VT_VARIANT) || !V_VARIANTREF(&v)) return false;
+        VARTYPE inner = V_VT(V_VARIANTREF(&v));
+        return (inner & VT_ARRAY) && !(inner & VT_BYREF);
+    };
+    bool any = false;
+    for (UINT i = 0; i < params.cArgs && !any; ++i) any = is_variant_array(params.rgvarg[i]);
+    if (!any) return false;
+
+    TYPEATTR* attr = nullptr;
+    if (FAILED(info->GetTypeAttr(&attr))) return false;
+    UINT functions = attr->cFuncs;
+    info->ReleaseTypeAttr(attr);
+    bool changed = false;
+    for (UINT f = 0; f < functions && !changed; ++f) {
+        FUNCDESC* desc = nullptr;
+        if (FAILED(info->GetFuncDesc(f, &desc))) continue;
+        if (desc->memid == id) {
+            adjusted.assign(params.rgvarg, params.rgvarg + params.cArgs);
+            for (UINT k = 0; k < params.cArgs && k < static_cast<UINT>(desc->cParams); ++k) {
+                VARIANT& arg = adjusted[params.cArgs - 1 - k];  // arguments arrive last first
+                const TYPEDESC& type = desc->lprgelemdescParam[k].tdesc;
+                if (!is_variant_array(arg) || type.vt != VT_PTR || !type.lptdesc || type.lptdesc->vt != VT_SAFEARRAY)
+                    continue;
+                VARIANT* inner = V_VARIANTREF(&arg);
+                V_VT(&arg) = static_cast<VARTYPE>(VT_BYREF | V_VT(inner));
+                V_ARRAYREF(&arg) = &V_ARRAY(inner);
+                changed = true;
+            }
+        }
+        info->ReleaseFuncDesc(desc);
+    }
+    return changed;
+}
+
 }  // namespace brindle
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {

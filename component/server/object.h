@@ -14,7 +14,9 @@
 
 #include <atomic>
 #include <memory>
+#include <new>
 #include <utility>
+#include <vector>
 
 namespace brindle {
 
@@ -83,6 +85,17 @@ public:
         // A call of a read-only property with arguments (JScript's list.Item(0)) arrives as a
         // method call; every member id names one member here, so the call may read it.
         if (flags & DISPATCH_METHOD) flags |= DISPATCH_PROPERTYGET;
+        std::vector<VARIANT> adjusted;
+        DISPPARAMS local;
+        try {
+            if (params && pass_arrays_by_reference(info, id, *params, adjusted)) {
+                local = *params;
+                local.rgvarg = adjusted.data();
+                params = &local;
+            }
+        } catch (const std::bad_alloc&) {
+            return E_OUTOFMEMORY;
+        }
         return info->Invoke(static_cast<Interface*>(this), id, flags, params, result, exception, arg_error);
     }
 

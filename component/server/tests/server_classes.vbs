@@ -69,6 +69,16 @@ cb.DirectoryCompleted "C:\", (True)
 Check Err.Number = 0, "DirectoryCompleted does nothing (error " & Err.Number & ")"
 On Error GoTo 0
 
+'' A byte array held in a script variable goes to a by-reference byte-array parameter.
+Dim shell, temp, bytes, written
+Set shell = CreateObject("Scripting.FileSystemObject")
+temp = shell.BuildPath(shell.GetSpecialFolder(2), "brindle_server_classes.bin")
+bytes = fso.GetFileB(WScript.ScriptFullName, True)
+written = fso.PutFileB(temp, bytes, True)
+Check written = True, "PutFileB takes the array variable GetFileB filled"
+Check shell.GetFile(temp).Size = shell.GetFile(WScript.ScriptFullName).Size, "and writes all its bytes"
+shell.DeleteFile temp
+
 ' For Each over an empty list visits nothing.
 Dim n : n = 0
 For Each x In list
