@@ -10,8 +10,10 @@
 //   for every creatable class X:
 //   CLSID\{CLSID}                           = "X"
 //     InprocServer32 = path, ThreadingModel = "Apartment"
-//     ProgID = "Brindle.X", TypeLib = {LIBID}, VERSION = "2.4", Programmable
-//   Brindle.X = "X", with CLSID = {CLSID}
+//     ProgID = "Brindle.X", VersionIndependentProgID = "Brindle.X", TypeLib = {LIBID},
+//     VERSION = "2.4", Programmable
+//   Brindle.X = "X", with CLSID = {CLSID} and CurVer = "Brindle.X.1"
+//   Brindle.X.1 = "X", with CLSID = {CLSID} (the current version's ProgID)
 // The TypeLib\{LIBID} key itself is removed only when no other version is left in it.
 // Interfaces are written here rather than by RegisterTypeLib so that the entry of the automation
 // runtime's own _Collection interface, which our library also describes, is never touched.
@@ -25,6 +27,7 @@
 namespace brindle {
 namespace {
 
+const wchar_t current_version_suffix[] = L".1";
 const wchar_t automation_marshaller[] = L"{00020424-0000-0000-C000-000000000046}";
 
 std::wstring guid_text(const GUID& guid) {
@@ -102,11 +105,15 @@ LSTATUS register_all() {
         writes.push_back({clsid + L"\\InprocServer32", nullptr, path});
         writes.push_back({clsid + L"\\InprocServer32", L"ThreadingModel", L"Apartment"});
         writes.push_back({clsid + L"\\ProgID", nullptr, progid});
+        writes.push_back({clsid + L"\\VersionIndependentProgID", nullptr, progid});
         writes.push_back({clsid + L"\\TypeLib", nullptr, libid});
         writes.push_back({clsid + L"\\VERSION", nullptr, version});
         writes.push_back({clsid + L"\\Programmable", nullptr, L""});
         writes.push_back({progid, nullptr, c.name});
         writes.push_back({progid + L"\\CLSID", nullptr, guid_text(*c.clsid)});
+        writes.push_back({progid + L"\\CurVer", nullptr, progid + current_version_suffix});
+        writes.push_back({progid + current_version_suffix, nullptr, c.name});
+        writes.push_back({progid + current_version_suffix + L"\\CLSID", nullptr, guid_text(*c.clsid)});
     }
     for (const write& w : writes) {
         LSTATUS status = set_value(w.key, w.name, w.value);
@@ -127,6 +134,7 @@ LSTATUS unregister_all() {
         if (!c.create) continue;
         remove(L"CLSID\\" + guid_text(*c.clsid));
         remove(std::wstring(progid_prefix) + c.name);
+        remove(std::wstring(progid_prefix) + c.name + current_version_suffix);
     }
     remove(L"TypeLib\\" + libid + L"\\" + version_text());
     delete_if_empty(L"TypeLib\\" + libid);

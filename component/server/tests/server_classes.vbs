@@ -21,6 +21,9 @@ For Each name In names
     Set o = Nothing
 Next
 
+Set o = CreateObject("Brindle.tavFSO.1")
+Check IsObject(o), "the current version's ProgID Brindle.tavFSO.1"
+
 On Error Resume Next
 For Each name In Array("FoundedFile", "FileStream", "ShellFileIcon", "ShellFileEXE", "Collection")
     Err.Clear

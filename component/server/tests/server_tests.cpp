@@ -593,6 +593,9 @@ TEST_F(Server, RegistrationWritesTheTableAndUnregistrationRemovesIt) {
             expected.push_back(clsid + L"\\InprocServer32|ThreadingModel=Apartment");
             expected.push_back(clsid + L"\\ProgID|=" + progid);
             expected.push_back(progid + L"\\CLSID|=" + c.clsid);
+            expected.push_back(progid + L"\\CurVer|=" + progid + L".1");
+            expected.push_back(progid + L".1\\CLSID|=" + c.clsid);
+            expected.push_back(clsid + L"\\VersionIndependentProgID|=" + progid);
         } else {
             EXPECT_EQ(after_register.count(clsid + L"\\"), 0u) << "no CLSID key for " << c.name;
             EXPECT_EQ(after_register.count(progid + L"\\"), 0u) << "no ProgID for " << c.name;
