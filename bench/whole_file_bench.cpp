@@ -1,19 +1,20 @@
-// Throughput and peak memory of tavFSO's GetFileB and PutFileB on a large file, next to a plain
-// ReadFile/WriteFile loop of the same size. Each measurement runs in a fresh child process so
-// that its peak memory is its own:
+// Throughput and peak memory of tavFSO's GetFileB and PutFileB on a large file, next to plain
+// ReadFile/WriteFile loops that hold the same content in memory. Every figure is the best of
+// three runs, each in a fresh child process so that its peak memory is its own:
 //   whole_file_bench.exe [size in MiB, default 256] [folder, default %TEMP%]
-// prints one table. A child is started as: whole_file_bench.exe --one <what> <file> <size>.
+// A child is started as: whole_file_bench.exe --one <mode> <file> <size>.
 #include <windows.h>
 #include <oleauto.h>
 #include <psapi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "Brindle.h"
 #include "common/com_ptr.h"
 #include "common/safearray.h"
 #include "common/unique_bstr.h"
@@ -42,126 +43,127 @@ SIZE_T peak_working_set() {
     return pmc.PeakWorkingSetSize;
 }
 
-void plain_write(const std::wstring& file, std::size_t size) {
-    std::vector<unsigned char> buffer(chunk, 0x5A);
+[[noreturn]] void fail(const char* what, HRESULT hr = 0) {
+    std::fprintf(stderr, "%s failed (0x%08lX)\n", what, static_cast<unsigned long>(hr));
+    std::exit(2);
+}
+
+// The content a writer starts from: allocated and filled before the clock starts.
+tavrin::unique_safearray prepared_content(std::size_t size) {
+    tavrin::unique_safearray data = tavrin::make_byte_array(size);
+    tavrin::safearray_lock lock(data.get());
+    std::memset(lock.data(), 0x5A, size);
+    return data;
+}
+
+void plain_write(const std::wstring& file, const unsigned char* data, std::size_t size) {
     unique_handle f(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    if (!f) std::exit(2);
+    if (!f) fail("CreateFile");
     for (std::size_t done = 0; done < size; done += chunk) {
         DWORD written = 0;
-        if (!WriteFile(f.get(), buffer.data(), DWORD(std::min<std::size_t>(chunk, size - done)), &written, nullptr)) std::exit(2);
+        if (!WriteFile(f.get(), data + done, DWORD(std::min<std::size_t>(chunk, size - done)), &written, nullptr))
+            fail("WriteFile");
     }
 }
 
+// Reads the whole file into one new buffer of its size, as a program that keeps the content does.
 void plain_read(const std::wstring& file) {
-    std::vector<unsigned char> buffer(chunk);
     unique_handle f(CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-    if (!f) std::exit(2);
-    DWORD got = 0;
-    while (ReadFile(f.get(), buffer.data(), chunk, &got, nullptr) && got > 0) {}
+    if (!f) fail("CreateFile");
+    LARGE_INTEGER size{};
+    GetFileSizeEx(f.get(), &size);
+    std::vector<unsigned char> content(static_cast<std::size_t>(size.QuadPart));
+    for (std::size_t done = 0; done < content.size();) {
+        DWORD got = 0;
+        if (!ReadFile(f.get(), content.data() + done, DWORD(std::min<std::size_t>(chunk, content.size() - done)), &got,
+                      nullptr) || got == 0)
+            fail("ReadFile");
+        done += got;
+    }
 }
 
-// Late-bound call on tavFSO, as a script would make it.
-class Fso {
-public:
-    Fso() {
-        CLSID clsid;
-        if (FAILED(CLSIDFromProgID(L"Brindle.tavFSO", &clsid)) ||
-            FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, object_.put_void()))) {
-            std::fprintf(stderr, "cannot create Brindle.tavFSO (is Brindle0100.dll registered?)\n");
-            std::exit(3);
-        }
-    }
-    void call(const wchar_t* name, std::vector<VARIANT>& args_reversed, VARIANT* result) {
-        DISPID id;
-        LPOLESTR n = const_cast<LPOLESTR>(name);
-        if (FAILED(object_->GetIDsOfNames(IID_NULL, &n, 1, LOCALE_USER_DEFAULT, &id))) std::exit(4);
-        DISPPARAMS params{args_reversed.data(), nullptr, UINT(args_reversed.size()), 0};
-        HRESULT hr = object_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, result, nullptr, nullptr);
-        if (FAILED(hr)) {
-            std::fprintf(stderr, "%ls failed: 0x%08lX\n", name, hr);
-            std::exit(5);
-        }
-    }
+com_ptr<_tavFSO> create_fso() {
+    CLSID clsid;
+    com_ptr<_tavFSO> fso;
+    if (FAILED(CLSIDFromProgID(L"Brindle.tavFSO", &clsid)) ||
+        FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID__tavFSO, fso.put_void())))
+        fail("creating Brindle.tavFSO (is Brindle0100.dll registered?)");
+    return fso;
+}
 
-private:
-    com_ptr<IDispatch> object_;
+// A late-bound call by name, as a script makes it.
+void invoke(IDispatch* object, const wchar_t* name, std::vector<VARIANT> args_reversed, VARIANT* result) {
+    DISPID id;
+    LPOLESTR n = const_cast<LPOLESTR>(name);
+    if (FAILED(object->GetIDsOfNames(IID_NULL, &n, 1, LOCALE_USER_DEFAULT, &id))) fail("GetIDsOfNames");
+    DISPPARAMS params{args_reversed.data(), nullptr, UINT(args_reversed.size()), 0};
+    HRESULT hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, result, nullptr, nullptr);
+    if (FAILED(hr)) fail("Invoke", hr);
+}
+
+VARIANT variant_of(VARTYPE type, void* value) {
+    VARIANT v;
+    VariantInit(&v);
+    V_VT(&v) = type;
+    if (type == VT_BOOL) V_BOOL(&v) = VARIANT_TRUE;
+    else if (type == VT_BSTR) V_BSTR(&v) = static_cast<BSTR>(value);
+    else V_BYREF(&v) = value;
+    return v;
+}
+
+struct Figure {
+    double seconds = 0;
+    unsigned long long peak = 0;
 };
 
-VARIANT bool_arg(bool value) {
-    VARIANT v;
-    VariantInit(&v);
-    V_VT(&v) = VT_BOOL;
-    V_BOOL(&v) = value ? VARIANT_TRUE : VARIANT_FALSE;
-    return v;
-}
-
-VARIANT bstr_arg(BSTR b) {
-    VARIANT v;
-    VariantInit(&v);
-    V_VT(&v) = VT_BSTR;
-    V_BSTR(&v) = b;
-    return v;
-}
-
-void fso_get(const std::wstring& file) {
-    Fso fso;
-    unique_bstr name(file);
-    std::vector<VARIANT> args{bool_arg(true), bstr_arg(name.get())};
-    tavrin::unique_variant result;
-    fso.call(L"GetFileB", args, result.get());
-}
-
-void fso_put(const std::wstring& file, std::size_t size) {
-    tavrin::unique_safearray data = tavrin::make_byte_array(size);
-    {
-        tavrin::safearray_lock lock(data.get());
-        std::memset(lock.data(), 0x5A, size);
-    }
-    Fso fso;
-    unique_bstr name(file);
-    SAFEARRAY* array = data.get();
-    VARIANT byref;
-    VariantInit(&byref);
-    V_VT(&byref) = VT_ARRAY | VT_UI1 | VT_BYREF;
-    V_ARRAYREF(&byref) = &array;
-    SIZE_T before = peak_working_set();
-    double start = now_seconds();
-    std::vector<VARIANT> args{bool_arg(true), byref, bstr_arg(name.get())};
-    tavrin::unique_variant result;
-    fso.call(L"PutFileB", args, result.get());
-    double seconds = now_seconds() - start;
-    // The caller's own array is not the member's cost: report the growth beyond it.
-    std::printf("%.6f %llu\n", seconds, (unsigned long long)(peak_working_set() - std::min(before, peak_working_set())));
-}
-
-int run_one(const std::wstring& what, const std::wstring& file, std::size_t size) {
+Figure run_one(const std::wstring& mode, const std::wstring& file, std::size_t size) {
     CoInitialize(nullptr);
-    if (what == L"putb") {
-        fso_put(file, size);
-        CoUninitialize();
-        return 0;
-    }
+    unique_bstr name(file);
+    com_ptr<_tavFSO> fso;
+    tavrin::unique_safearray content;
+    if (mode.rfind(L"put", 0) == 0 || mode == L"write") content = prepared_content(size);
+    if (mode != L"write" && mode != L"read") fso = create_fso();
+    SAFEARRAY* array = content.get();
+
     SIZE_T before = peak_working_set();
     double start = now_seconds();
-    if (what == L"write") plain_write(file, size);
-    else if (what == L"read") plain_read(file);
-    else if (what == L"getb") fso_get(file);
-    else return 1;
-    double seconds = now_seconds() - start;
-    std::printf("%.6f %llu\n", seconds, (unsigned long long)(peak_working_set() - before));
-    CoUninitialize();
-    return 0;
+    if (mode == L"write") {
+        tavrin::safearray_lock lock(array);
+        plain_write(file, lock.data(), size);
+    } else if (mode == L"read") {
+        plain_read(file);
+    } else if (mode == L"put-early") {
+        VARIANT_BOOL ok;
+        HRESULT hr = fso->PutFileB(name.get(), &array, VARIANT_TRUE, &ok);
+        if (FAILED(hr)) fail("PutFileB", hr);
+    } else if (mode == L"get-early") {
+        tavrin::unique_safearray bytes;
+        HRESULT hr = fso->GetFileB(name.get(), VARIANT_TRUE, bytes.put());
+        if (FAILED(hr)) fail("GetFileB", hr);
+    } else if (mode == L"put-late") {
+        tavrin::unique_variant result;
+        invoke(fso.get(), L"PutFileB",
+               {variant_of(VT_BOOL, nullptr), variant_of(VT_ARRAY | VT_UI1 | VT_BYREF, &array), variant_of(VT_BSTR, name.get())},
+               result.get());
+    } else if (mode == L"get-late") {
+        tavrin::unique_variant result;
+        invoke(fso.get(), L"GetFileB", {variant_of(VT_BOOL, nullptr), variant_of(VT_BSTR, name.get())}, result.get());
+    } else {
+        fail("unknown mode");
+    }
+    Figure f;
+    f.seconds = now_seconds() - start;
+    f.peak = peak_working_set() - std::min(before, peak_working_set());
+    return f;
 }
 
-struct Figure { double seconds; unsigned long long peak; };
-
-Figure measure(const wchar_t* what, const std::wstring& file, std::size_t size) {
+Figure measure_once(const wchar_t* mode, const std::wstring& file, std::size_t size) {
     wchar_t self[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring command = L"\"" + std::wstring(self) + L"\" --one " + what + L" \"" + file + L"\" " + std::to_wstring(size);
+    std::wstring command = L"\"" + std::wstring(self) + L"\" --one " + mode + L" \"" + file + L"\" " + std::to_wstring(size);
     SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
     HANDLE read_end = nullptr, write_end = nullptr;
-    CreatePipe(&read_end, &write_end, &sa, 0);
+    if (!CreatePipe(&read_end, &write_end, &sa, 0)) fail("CreatePipe");
     unique_handle reader(read_end), writer(write_end);
     SetHandleInformation(read_end, HANDLE_FLAG_INHERIT, 0);
     STARTUPINFOW si{};
@@ -170,7 +172,7 @@ Figure measure(const wchar_t* what, const std::wstring& file, std::size_t size) 
     si.hStdOutput = write_end;
     si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) std::exit(6);
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) fail("CreateProcess");
     unique_handle process(pi.hProcess), thread(pi.hThread);
     writer.reset();
     std::string out;
@@ -178,18 +180,29 @@ Figure measure(const wchar_t* what, const std::wstring& file, std::size_t size) 
     DWORD got = 0;
     while (ReadFile(read_end, buffer, sizeof buffer, &got, nullptr) && got > 0) out.append(buffer, got);
     WaitForSingleObject(pi.hProcess, INFINITE);
-    Figure f{};
-    if (std::sscanf(out.c_str(), "%lf %llu", &f.seconds, &f.peak) != 2) {
-        std::fprintf(stderr, "measurement %ls failed\n", what);
-        std::exit(7);
-    }
+    Figure f;
+    if (std::sscanf(out.c_str(), "%lf %llu", &f.seconds, &f.peak) != 2) fail("a measurement");
     return f;
+}
+
+Figure best_of_three(const wchar_t* mode, const std::wstring& file, std::size_t size) {
+    Figure best = measure_once(mode, file, size);
+    for (int i = 0; i < 2; ++i) {
+        Figure f = measure_once(mode, file, size);
+        if (f.seconds < best.seconds) best.seconds = f.seconds;
+        best.peak = std::max(best.peak, f.peak);
+    }
+    return best;
 }
 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc == 5 && std::wstring(argv[1]) == L"--one") return run_one(argv[2], argv[3], std::wcstoull(argv[4], nullptr, 10));
+    if (argc == 5 && std::wstring(argv[1]) == L"--one") {
+        Figure f = run_one(argv[2], argv[3], std::wcstoull(argv[4], nullptr, 10));
+        std::printf("%.6f %llu\n", f.seconds, f.peak);
+        return 0;
+    }
 
     std::size_t mib = argc > 1 ? std::wcstoul(argv[1], nullptr, 10) : 256;
     std::wstring folder;
@@ -202,20 +215,28 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
     std::size_t size = mib << 20;
-    std::wstring plain = folder + L"bench-plain.bin", member = folder + L"bench-member.bin";
+    std::wstring file = folder + L"bench-whole-file.bin";
     double mb = double(size) / (1 << 20);
 
-    Figure w = measure(L"write", plain, size), pw = measure(L"putb", member, size);
-    Figure r = measure(L"read", plain, size), gr = measure(L"getb", member, size);
-    DeleteFileW(plain.c_str());
-    DeleteFileW(member.c_str());
+    Figure write = best_of_three(L"write", file, size);
+    Figure put_early = best_of_three(L"put-early", file, size);
+    Figure put_late = best_of_three(L"put-late", file, size);
+    Figure read = best_of_three(L"read", file, size);
+    Figure get_early = best_of_three(L"get-early", file, size);
+    Figure get_late = best_of_three(L"get-late", file, size);
+    DeleteFileW(file.c_str());
 
-    std::printf("file size %zu MiB\n", mib);
-    std::printf("%-28s %10s %12s %14s\n", "operation", "MiB/s", "ratio", "peak MiB");
-    std::printf("%-28s %10.0f %12s %14.1f\n", "plain WriteFile loop", mb / w.seconds, "1.00", w.peak / 1048576.0);
-    std::printf("%-28s %10.0f %12.2f %14.1f\n", "PutFileB", mb / pw.seconds, w.seconds / pw.seconds, pw.peak / 1048576.0);
-    std::printf("%-28s %10.0f %12s %14.1f\n", "plain ReadFile loop", mb / r.seconds, "1.00", r.peak / 1048576.0);
-    std::printf("%-28s %10.0f %12.2f %14.1f  (%.2f x file size)\n", "GetFileB", mb / gr.seconds, r.seconds / gr.seconds,
-                gr.peak / 1048576.0, double(gr.peak) / double(size));
+    auto row = [&](const char* what, const Figure& f, const Figure& base) {
+        std::printf("%-36s %9.0f %8.2f %10.1f %8.2f\n", what, mb / f.seconds, base.seconds / f.seconds,
+                    f.peak / 1048576.0, double(f.peak) / double(size));
+    };
+    std::printf("file size %zu MiB; best of 3 runs; peak = growth of the peak working set during the call\n", mib);
+    std::printf("%-36s %9s %8s %10s %8s\n", "operation", "MiB/s", "ratio", "peak MiB", "x size");
+    row("plain WriteFile loop (1 MiB pieces)", write, write);
+    row("PutFileB, early bound", put_early, write);
+    row("PutFileB, late bound (IDispatch)", put_late, write);
+    row("plain ReadFile loop into memory", read, read);
+    row("GetFileB, early bound", get_early, read);
+    row("GetFileB, late bound (IDispatch)", get_late, read);
     return 0;
 }

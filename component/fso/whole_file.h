@@ -1,6 +1,6 @@
 // Whole-file transfers and the UTF-16 text rules behind tavFSO's nine whole-file members.
 //
-// The file functions do one open, one transfer of the whole content and one close, and report
+// The file functions do one open, one pass over the whole content and one close, and report
 // failures as Win32 error codes (ERROR_SUCCESS when all went well); the members turn those into
 // automation errors. The text functions are pure: bytes in, text out, or the reverse.
 #pragma once
@@ -23,8 +23,8 @@ constexpr unsigned long long max_whole_file_size = 0x7FFFFFFFull;
 // than max_whole_file_size fail with ERROR_FILE_TOO_LARGE before anything is allocated.
 DWORD read_whole_file(const wchar_t* file_name, tavrin::unique_safearray& bytes);
 
-// Writes `size` bytes through an open handle, in as few calls as the length allows; the
-// default writer is WriteFile. Tests put a failing writer in its place.
+// Writes one piece of the content through an open handle; the default writer is WriteFile.
+// Tests put a failing writer in its place.
 using file_writer = std::function<BOOL(HANDLE file, const void* data, DWORD size, DWORD* written)>;
 const file_writer& default_file_writer();
 
