@@ -1,5 +1,7 @@
 #include "app/Hooks.h"
 
+#include <shellapi.h>
+
 #include "app/SupportCalls.h"
 
 namespace pellmark {
@@ -21,6 +23,16 @@ Hooks Hooks::Defaults() {
     hooks.isHostWinNT = [] { return IsHostWinNT(); };
     hooks.createAppDialogs = [] { return create<IAppDialogs>(CLSID_AppDialogs, IID_IAppDialogs); };
     hooks.createWindowSettings = [] { return create<IWindowSettings>(CLSID_WindowSettings, IID_IWindowSettings); };
+    hooks.createFileSaveDialog = [] {
+        return create<IFileSaveDialog>(CLSID_FileSaveDialog, IID_IFileSaveDialog);
+    };
+    hooks.createFSO = [](tavrin::com_ptr<_tavFSO>& fso) {
+        return CoCreateInstance(CLSID_tavFSO, nullptr, CLSCTX_INPROC_SERVER, IID__tavFSO, fso.put_void());
+    };
+    hooks.shellExecute = [](HWND owner, const char* verb, const char* file, const char* parameters,
+                            const char* directory, int show) {
+        return reinterpret_cast<INT_PTR>(ShellExecuteA(owner, verb, file, parameters, directory, show));
+    };
     hooks.messageBox = [](HWND owner, const wchar_t* text, const wchar_t* caption, UINT style) {
         return MessageBoxW(owner, text, caption, style);
     };

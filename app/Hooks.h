@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 
+#include "Brindle.h"
 #include "TavrinComponents.h"
 #include "app/DriverSource.h"
 #include "common/com_ptr.h"
@@ -20,6 +21,14 @@ struct Hooks {
     // The outside components, created by class identifier; a failure gives an empty pointer.
     std::function<tavrin::com_ptr<IAppDialogs>()> createAppDialogs;
     std::function<tavrin::com_ptr<IWindowSettings>()> createWindowSettings;
+    std::function<tavrin::com_ptr<IFileSaveDialog>()> createFileSaveDialog;
+    // The component library's global tavFSO, created by class identifier; the HRESULT of the
+    // creation is kept so that a failure can be reported with its reason.
+    std::function<HRESULT(tavrin::com_ptr<_tavFSO>&)> createFSO;
+    // ShellExecuteA; the result is the call's instance value as an integer (32 or less: failure).
+    std::function<INT_PTR(HWND, const char* verb, const char* file, const char* parameters,
+                          const char* directory, int show)>
+        shellExecute;
     // The program's own message boxes (MessageBoxW).
     std::function<int(HWND, const wchar_t* text, const wchar_t* caption, UINT style)> messageBox;
 

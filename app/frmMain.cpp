@@ -4,6 +4,7 @@
 
 #include "app/AppInfo.h"
 #include "app/SupportCalls.h"
+#include "app/csv_text.h"
 #include <new>  // unique_bstr.h throws std::bad_alloc
 #include "common/unique_bstr.h"
 #include "support/TavrinSupport0100.h"
@@ -409,15 +410,128 @@ void frmMain::tbMain_ButtonClick(const std::wstring& key) {
 
 void frmMain::ShowAbout() {
     IAppDialogs* dialogs = AppDialogs();
-    if (!dialogs) return;
+    if (!dialogs) {
+        ShowMessage(L"Не удаётся показать окно \"О программе\": компонент AppDialogs не создан.",
+                    MB_OK | MB_ICONHAND);
+        return;
+    }
     tavrin::unique_bstr text{std::wstring_view(L"")};
     tavrin::unique_bstr dedication{std::wstring_view(L"Varessa")};
     dialogs->ShowAbout(reinterpret_cast<LONG_PTR>(hwnd_), appInfo_.get(), text.get(), nullptr, dedication.get());
 }
 
-// The export and the read-me commands: reached from their keys and toolbar entries; they do
-// nothing yet.
-void frmMain::ExportList() {}
-void frmMain::OpenReadMe() {}
+std::wstring frmMain::ExportText() const {
+    CsvLine headers;
+    if (lvDrivers_) {
+        HWND header = reinterpret_cast<HWND>(SendMessageW(lvDrivers_, LVM_GETHEADER, 0, 0));
+        int columns = header ? static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
+        for (int i = 0; i < columns; ++i) {
+            wchar_t text[256] = {};
+            LVCOLUMNW column{};
+            column.mask = LVCF_TEXT;
+            column.pszText = text;
+            column.cchTextMax = static_cast<int>(std::size(text));
+            SendMessageW(lvDrivers_, LVM_GETCOLUMNW, i, reinterpret_cast<LPARAM>(&column));
+            headers.push_back(text);
+        }
+    }
+    std::vector<CsvLine> rows(RowCount());
+    for (int row = 0; row < static_cast<int>(rows.size()); ++row)
+        for (size_t column = 0; column < headers.size(); ++column)
+            rows[row].push_back(CellText(row, static_cast<int>(column)));
+    return build_csv(headers, rows);
+}
+
+void frmMain::ShowMessage(const std::wstring& text, UINT style) {
+    if (hooks_.messageBox) hooks_.messageBox(hwnd_, text.c_str(), kAppTitle, style);
+}
+
+void frmMain::ShowError(const ErrorObject& error) {
+    IAppDialogs* dialogs = AppDialogs();
+    if (!dialogs) {
+        ShowMessage(ErrorText(error), MB_OK | MB_ICONHAND);
+        return;
+    }
+    tavrin::unique_bstr description{std::wstring_view(error.description)};
+    tavrin::unique_bstr source{std::wstring_view(error.source)};
+    BSTR text = nullptr;
+    VARIANT_BOOL showed = VARIANT_FALSE;
+    LONG result = 0;
+    HRESULT hr = dialogs->ShowErrorObject(error.number, description.get(), source.get(), 16, 0, &text, &showed,
+                                          &result);
+    tavrin::unique_bstr textBack(text);
+    // A box that could not be shown is still owed to the user.
+    if (FAILED(hr)) ShowMessage(ErrorText(error), MB_OK | MB_ICONHAND);
+}
+
+void frmMain::ExportList() {
+    auto dialog = hooks_.createFileSaveDialog ? hooks_.createFileSaveDialog() : nullptr;
+    if (!dialog) {
+        ShowMessage(L"Не удаётся открыть окно сохранения файла: компонент FileSaveDialog не создан.",
+                    MB_OK | MB_ICONHAND);
+        return;
+    }
+    tavrin::unique_bstr filter{std::wstring_view(L"Таблицы (*.CSV)|*.CSV|Все файлы|*.*")};
+    VARIANT_BOOL confirmed = VARIANT_FALSE;
+    HRESULT hr = dialog->put_Filter(filter.get());
+    if (SUCCEEDED(hr)) hr = dialog->put_OwnerWindow(reinterpret_cast<LONG_PTR>(hwnd_));
+    if (SUCCEEDED(hr)) hr = dialog->ShowSave(&confirmed);
+    if (FAILED(hr)) {
+        ErrorObject error = ErrorFromCall(hr, dialog.get(), IID_IFileSaveDialog, L"FileSaveDialog");
+        ShowMessage(L"Не удаётся открыть окно сохранения файла.\r\n\r\n" + ErrorText(error), MB_OK | MB_ICONHAND);
+        return;
+    }
+    if (confirmed == VARIANT_FALSE) return;
+
+    tavrin::unique_bstr data{std::wstring_view(ExportText())};
+
+    // From here every failure is reported through the error box.
+    bool failed = false;
+    ErrorObject error;
+    tavrin::unique_bstr fileName;
+    hr = dialog->get_FileName(fileName.put());
+    if (FAILED(hr)) {
+        error = ErrorFromCall(hr, dialog.get(), IID_IFileSaveDialog, L"FileSaveDialog");
+        failed = true;
+    }
+    if (!failed && !fso_) {
+        hr = hooks_.createFSO ? hooks_.createFSO(fso_) : REGDB_E_CLASSNOTREG;
+        if (SUCCEEDED(hr) && !fso_) hr = E_NOINTERFACE;
+        if (FAILED(hr)) {
+            fso_.reset();
+            error = ErrorFromCall(hr, nullptr, IID__tavFSO, L"Brindle0100");
+            failed = true;
+        }
+    }
+    if (!failed) {
+        VARIANT_BOOL written = VARIANT_FALSE;
+        hr = fso_->PutFile(fileName.get(), data.get(), VARIANT_TRUE, &written);
+        if (FAILED(hr)) {
+            error = ErrorFromCall(hr, fso_.get(), IID__tavFSO, L"Brindle0100");
+            failed = true;
+        }
+    }
+    if (failed) ShowError(error);
+    else ShowMessage(L"Готово ^_^", MB_OK | MB_ICONINFORMATION);
+}
+
+void frmMain::OpenReadMe() {
+    tavrin::unique_bstr directory;
+    if (appInfo_) appInfo_->get_Path(directory.put());
+    std::wstring path = BuildFileName(std::wstring(directory.view()), L"ReadMe.TXT");
+    // The shell is asked in the ANSI code page.
+    std::string ansiPath;
+    if (!path.empty()) {
+        int size = WideCharToMultiByte(CP_ACP, 0, path.c_str(), -1, nullptr, 0, nullptr, nullptr);
+        if (size > 0) {
+            ansiPath.assign(static_cast<size_t>(size), '\0');
+            WideCharToMultiByte(CP_ACP, 0, path.c_str(), -1, ansiPath.data(), size, nullptr, nullptr);
+            ansiPath.resize(static_cast<size_t>(size - 1));
+        }
+    }
+    INT_PTR result = hooks_.shellExecute ? hooks_.shellExecute(hwnd_, "open", ansiPath.c_str(), "", "", SW_SHOWDEFAULT)
+                                         : 0;
+    if (result <= 32) ShowMessage(L"Не удаётся открыть файл ReadMe.TXT", MB_OK | MB_ICONHAND);
+}
 
 }  // namespace pellmark

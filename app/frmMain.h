@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "TavrinComponents.h"
+#include "app/ErrorObject.h"
 #include "app/Hooks.h"
 #include "common/com_ptr.h"
 #include "common/unique_handle.h"
@@ -61,6 +62,8 @@ public:
     std::wstring CellText(int row, int column) const;
     // The tool tip of a cell (empty for the "Address" column).
     std::wstring CellToolTip(int row, int column) const;
+    // The export text of the list as it stands: the column headers, then every row.
+    std::wstring ExportText() const;
 
     // Window handlers.
     void Form_KeyDown(WORD keyCode, int shift);
@@ -83,12 +86,16 @@ private:
     void CreateControls();
     void AddRow(const std::wstring& name, const std::wstring& address, const std::wstring& path);
     IAppDialogs* AppDialogs();
+    void ShowError(const ErrorObject& error);
+    void ShowMessage(const std::wstring& text, UINT style);
     void OnGetInfoTip(NMLVGETINFOTIPW& tip);
     void OnToolTipText(NMTTDISPINFOW& info);
 
     Hooks hooks_;
     tavrin::com_ptr<IAppInfo> appInfo_;
     tavrin::com_ptr<IAppDialogs> appDialogs_;
+    // The component library's tavFSO: created at the first export, kept while the window lives.
+    tavrin::com_ptr<_tavFSO> fso_;
     std::unique_ptr<DriverSource> driverSource_;
     HWND hwnd_ = nullptr;
     HWND tbMain_ = nullptr;

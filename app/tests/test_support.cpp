@@ -80,20 +80,21 @@ STDMETHODIMP CountingDialogs::QueryInterface(REFIID iid, void** out) {
 }
 
 STDMETHODIMP CountingDialogs::ShowAbout(LONG_PTR, IAppInfo*, BSTR text, IPictureDisp*, BSTR dedication) {
-    boxes.push_back({L"about", 0, 0, std::wstring(text ? text : L"") + L"|" + (dedication ? dedication : L"")});
+    boxes.push_back({L"about", 0, 0, std::wstring(text ? text : L"") + L"|" + (dedication ? dedication : L""), L"", L""});
     return S_OK;
 }
 
-STDMETHODIMP CountingDialogs::ShowErrorObject(LONG number, BSTR, BSTR, LONG style, LONG_PTR, BSTR* text,
-                                              VARIANT_BOOL*, LONG* result) {
-    boxes.push_back({L"error object", number, style, text && *text ? *text : L""});
+STDMETHODIMP CountingDialogs::ShowErrorObject(LONG number, BSTR description, BSTR source, LONG style, LONG_PTR,
+                                              BSTR* text, VARIANT_BOOL*, LONG* result) {
+    boxes.push_back({L"error object", number, style, text && *text ? *text : L"", description ? description : L"",
+                     source ? source : L""});
     *result = IDOK;
     return S_OK;
 }
 
 STDMETHODIMP CountingDialogs::ShowSystemError(LONG code, LONG style, LONG_PTR, BSTR* text, VARIANT_BOOL*,
                                               LONG* result) {
-    boxes.push_back({L"system error", code, style, text && *text ? *text : L""});
+    boxes.push_back({L"system error", code, style, text && *text ? *text : L"", L"", L""});
     *result = IDOK;
     return S_OK;
 }

@@ -47,6 +47,8 @@ public:
         LONG code = 0;
         LONG style = 0;
         std::wstring text;
+        std::wstring description;  // error objects only
+        std::wstring source;
     };
     std::vector<Box> boxes;
     std::wstring title;

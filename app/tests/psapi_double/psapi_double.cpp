@@ -5,6 +5,7 @@
 //   many        3000 drivers, more than a 2048-entry table holds
 //   fail        the enumeration fails with ERROR_ACCESS_DENIED
 //   empty       success with no drivers
+//   quoted      the normal three and a fourth whose name and path hold double quotes
 // Loaded in place of the system's psapi beside a test copy of Pellmark (WINEDLLOVERRIDES=psapi=n,b).
 #include <windows.h>
 
@@ -13,7 +14,7 @@
 
 namespace {
 
-enum class Set { normal, unreadable, many, fail, empty };
+enum class Set { normal, unreadable, many, fail, empty, quoted };
 
 Set current_set() {
     char value[32] = {};
@@ -23,6 +24,7 @@ Set current_set() {
     if (!strcmp(value, "many")) return Set::many;
     if (!strcmp(value, "fail")) return Set::fail;
     if (!strcmp(value, "empty")) return Set::empty;
+    if (!strcmp(value, "quoted")) return Set::quoted;
     return Set::normal;
 }
 
@@ -31,6 +33,7 @@ DWORD driver_count(Set set) {
     case Set::many: return 3000;
     case Set::fail:
     case Set::empty: return 0;
+    case Set::quoted: return 4;
     default: return 3;
     }
 }
@@ -53,9 +56,9 @@ long index_of(LPVOID address) {
     return index < count ? static_cast<long>(index) : -1;
 }
 
-const char* const kNames[3] = {"ntoskrnl.exe", "hal.dll", "Ясень.sys"};
-const char* const kPaths[3] = {"\\SystemRoot\\system32\\ntoskrnl.exe", "\\SystemRoot\\system32\\hal.dll",
-                               "\\??\\C:\\Drivers\\Ясень.sys"};
+const char* const kNames[4] = {"ntoskrnl.exe", "hal.dll", "Ясень.sys", "odd\"name\".sys"};
+const char* const kPaths[4] = {"\\SystemRoot\\system32\\ntoskrnl.exe", "\\SystemRoot\\system32\\hal.dll",
+                               "\\??\\C:\\Drivers\\Ясень.sys", "\\??\\C:\\\"Drivers, quoted\"\\odd\"name\".sys"};
 
 DWORD copy_out(const char* text, LPSTR buffer, DWORD size) {
     if (!buffer || size == 0) {
