@@ -128,9 +128,16 @@ void Collection::insert(std::size_t at, const VARIANT& value, std::wstring_view 
         e->folded_key = fold_key(key);
         if (keys_.count(e->folded_key)) raise(err_key_already_exists);
     }
-    entries_.reserve(entries_.size() + 1);
-    if (keyed) keys_.emplace(e->folded_key, e.get());
-    entries_.insert(entries_.begin() + static_cast<std::ptrdiff_t>(at), std::move(e));
+    const entry* added = e.get();
+    auto where = entries_.insert(entries_.begin() + static_cast<std::ptrdiff_t>(at), std::move(e));
+    if (keyed) {
+        try {
+            keys_.emplace(added->folded_key, added);
+        } catch (...) {
+            entries_.erase(where);
+            throw;
+        }
+    }
 }
 
 void Collection::erase(std::size_t at) noexcept {
@@ -196,8 +203,17 @@ tavrin::unique_variant Collection::item(long long position) const {
     return copy;
 }
 
+const Collection::entry& Collection::at(std::wstring_view key) const {
+    auto found = keys_.find(fold_key(key));
+    if (found == keys_.end()) raise(err_invalid_call);
+    return *found->second;
+}
+
 tavrin::unique_variant Collection::item(std::wstring_view key) const {
-    return item(static_cast<long long>(position_of(key)) + 1);
+    tavrin::unique_variant copy;
+    HRESULT hr = VariantCopy(copy.get(), const_cast<VARIANT*>(at(key).value.get()));
+    if (FAILED(hr)) raise_hresult(hr);
+    return copy;
 }
 
 void Collection::remove(long long position) {
@@ -222,7 +238,11 @@ tavrin::com_ptr<IUnknown> Collection::new_enum() {
 STDMETHODIMP Collection::Item(VARIANT* Index, VARIANT* pvarRet) {
     if (!pvarRet) return E_POINTER;
     VariantInit(pvarRet);
-    return com_call(pvarRet, [&] { return item(static_cast<long long>(position_of_index(Index)) + 1); });
+    return com_call(pvarRet, [&] {
+        const VARIANT* index = dereference(Index);
+        if (!is_missing(index) && is_text(index)) return item(text_of(index));
+        return item(static_cast<long long>(position_of_index(Index)) + 1);
+    });
 }
 
 STDMETHODIMP Collection::Add(VARIANT* Item, VARIANT* Key, VARIANT* Before, VARIANT* After) {

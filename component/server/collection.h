@@ -3,8 +3,8 @@
 // inner lists in it and hands it to clients (ReadStandardListFile). Positions are one-based;
 // a position outside 1..Count raises 9, an unknown key 5, a key given twice 457.
 //
-// Positional access is O(1); keys are found through a hash map; inserting or removing in the
-// middle moves the later elements. Enumerators keep the list alive and walk it by position, so
+// Positional access is O(1), and so are appending and removing at either end; keys are found
+// through a hash map; inserting or removing in the middle moves the later elements. Enumerators keep the list alive and walk it by position, so
 // changing the list while enumerating never touches freed memory.
 #pragma once
 
@@ -14,11 +14,11 @@
 #include "common/com_ptr.h"
 #include "common/unique_variant.h"
 
+#include <deque>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
-#include <vector>
 
 namespace brindle {
 
@@ -66,13 +66,14 @@ private:
         std::wstring folded_key;  // empty: no key
     };
 
-    const entry& at(long long position) const;
+    const entry& at(long long position) const;  // raises 9
+    const entry& at(std::wstring_view key) const;  // raises 5
     std::size_t position_of(std::wstring_view key) const;  // zero-based; raises 5
     std::size_t position_of_index(const VARIANT* index) const;  // by key or one-based position
     void insert(std::size_t at, const VARIANT& value, std::wstring_view key, bool keyed);
     void erase(std::size_t at) noexcept;
 
-    std::vector<std::unique_ptr<entry>> entries_;
+    std::deque<std::unique_ptr<entry>> entries_;  // removing the first is cheap too
     std::unordered_map<std::wstring, const entry*> keys_;
 };
 
