@@ -147,7 +147,9 @@ LSTATUS unregister_all() {
 extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() {
     try {
         LSTATUS status = brindle::register_all();
-        return status == ERROR_SUCCESS ? S_OK : HRESULT_FROM_WIN32(status);
+        if (status == ERROR_SUCCESS) return S_OK;
+        brindle::unregister_all();  // leave no half registration behind
+        return HRESULT_FROM_WIN32(status);
     } catch (...) {
         return E_OUTOFMEMORY;
     }
