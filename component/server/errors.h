@@ -142,6 +142,7 @@ HRESULT com_call(Body&& body) noexcept {
 template <class Out, class Body>
 HRESULT com_call(Out* result, Body&& body) noexcept {
     if (!result) return E_POINTER;
+    if constexpr (std::is_pointer_v<Out>) *result = nullptr;  // no stale pointer on failure
     return com_call([&] { detail::deliver(result, body()); });
 }
 
@@ -157,6 +158,7 @@ HRESULT com_call(Out* result, Body&& body) noexcept {
 template <class Out, class Body, class Empty>
 HRESULT raise_errors_call(VARIANT_BOOL raise_errors, Out* result, Body&& body, Empty&& empty) noexcept {
     if (!result) return E_POINTER;
+    if constexpr (std::is_pointer_v<Out>) *result = nullptr;
     try {
         detail::deliver(result, body());
         return S_OK;
