@@ -1,6 +1,8 @@
 // Writes the rows of a running Pellmark's driver list to a UTF-8 file, one row a line, cells
 // separated by tabs, reading the list view from outside the process as a user's tool would:
 //   lvdump OUTPUT_FILE
+// or the texts of the static controls of a message box with the given caption, one a line:
+//   lvdump /box CAPTION OUTPUT_FILE
 // Exit code 0 on success, 1 when the window or its list is not found, 2 on a read failure.
 #include <windows.h>
 #include <commctrl.h>
@@ -27,9 +29,36 @@ std::string utf8(const wchar_t* text) {
     return out;
 }
 
+bool write_file(const wchar_t* path, const std::string& text) {
+    FILE* file = _wfopen(path, L"wb");
+    if (!file) return false;
+    fwrite(text.data(), 1, text.size(), file);
+    fclose(file);
+    return true;
+}
+
+int dump_box(const wchar_t* caption, const wchar_t* output) {
+    HWND box = FindWindowW(L"#32770", caption);
+    if (!box) return 1;
+    std::string out;
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t cls[32] = {};
+        GetClassNameW(child, cls, 32);
+        if (lstrcmpiW(cls, L"Static") != 0) continue;
+        wchar_t text[4096] = {};
+        // WM_GETTEXT crosses processes for the static control's own text.
+        SendMessageW(child, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text));
+        if (!text[0]) continue;
+        out += utf8(text);
+        out += '\n';
+    }
+    return write_file(output, out) ? 0 : 2;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    if (argc == 4 && lstrcmpW(argv[1], L"/box") == 0) return dump_box(argv[2], argv[3]);
     if (argc < 2) return 1;
     HWND form = FindWindowW(L"TavrinPellmarkMain", L"Pellmark");
     HWND list = form ? FindWindowExW(form, nullptr, WC_LISTVIEWW, nullptr) : nullptr;
@@ -65,9 +94,5 @@ int wmain(int argc, wchar_t** argv) {
         }
         out += '\n';
     }
-    FILE* file = _wfopen(argv[1], L"wb");
-    if (!file) return 2;
-    fwrite(out.data(), 1, out.size(), file);
-    fclose(file);
-    return 0;
+    return write_file(argv[1], out) ? 0 : 2;
 }
