@@ -251,29 +251,34 @@ void frmMain::Form_Resize() {
 
 void frmMain::Form_Unload() { SaveWindowSettings(); }
 
+namespace {
+// Where the list layout and the window placement are kept.
+struct SettingsKeys {
+    tavrin::unique_bstr list{std::wstring_view(L"Pellmark")};
+    tavrin::unique_bstr section{std::wstring_view(L"")};
+    tavrin::unique_bstr placement{std::wstring_view(L"Window placement")};
+};
+}  // namespace
+
 void frmMain::LoadWindowSettings() {
     auto settings = hooks_.createWindowSettings ? hooks_.createWindowSettings() : nullptr;
     if (!settings) return;
-    tavrin::unique_bstr listKey{std::wstring_view(L"Pellmark")};
-    tavrin::unique_bstr section{std::wstring_view(L"")};
-    tavrin::unique_bstr placementKey{std::wstring_view(L"Window placement")};
+    SettingsKeys keys;
     VARIANT_BOOL done = VARIANT_FALSE;
-    settings->LoadListViewLayout(reinterpret_cast<LONG_PTR>(lvDrivers_), listKey.get(), appInfo_.get(), VARIANT_TRUE,
+    settings->LoadListViewLayout(reinterpret_cast<LONG_PTR>(lvDrivers_), keys.list.get(), appInfo_.get(), VARIANT_TRUE,
                                  &done);
-    settings->LoadWindowPlacement(reinterpret_cast<LONG_PTR>(hwnd_), section.get(), placementKey.get(),
+    settings->LoadWindowPlacement(reinterpret_cast<LONG_PTR>(hwnd_), keys.section.get(), keys.placement.get(),
                                   appInfo_.get(), 0, 0, 0, VARIANT_TRUE, &done);
 }
 
 void frmMain::SaveWindowSettings() {
     auto settings = hooks_.createWindowSettings ? hooks_.createWindowSettings() : nullptr;
     if (!settings) return;
-    tavrin::unique_bstr listKey{std::wstring_view(L"Pellmark")};
-    tavrin::unique_bstr section{std::wstring_view(L"")};
-    tavrin::unique_bstr placementKey{std::wstring_view(L"Window placement")};
+    SettingsKeys keys;
     VARIANT_BOOL done = VARIANT_FALSE;
-    settings->SaveListViewLayout(reinterpret_cast<LONG_PTR>(lvDrivers_), listKey.get(), appInfo_.get(), VARIANT_TRUE,
+    settings->SaveListViewLayout(reinterpret_cast<LONG_PTR>(lvDrivers_), keys.list.get(), appInfo_.get(), VARIANT_TRUE,
                                  &done);
-    settings->SaveWindowPlacement(reinterpret_cast<LONG_PTR>(hwnd_), section.get(), placementKey.get(),
+    settings->SaveWindowPlacement(reinterpret_cast<LONG_PTR>(hwnd_), keys.section.get(), keys.placement.get(),
                                   appInfo_.get(), VARIANT_TRUE, &done);
 }
 

@@ -74,6 +74,12 @@ tavrin::unique_safearray get_file_bytes(BSTR file_name) {
 
 tavrin::unique_safearray no_bytes() { return tavrin::make_byte_array(0); }
 
+tavrin::unique_safearray ansi_bytes(BSTR text) {
+    tavrin::unique_safearray bytes;
+    check_support(tsStrConvB(text, bytes.put()));
+    return bytes;
+}
+
 // Runs a text member's own conversion step: its failures reach the client whatever RaiseErrors
 // says.
 template <class Convert>
@@ -132,26 +138,14 @@ HRESULT GetFileW(BSTR FileName, VARIANT_BOOL RaiseErrors, BSTR* Result) {
 
 HRESULT PutFile(BSTR FileName, BSTR Data, VARIANT_BOOL RaiseErrors, VARIANT_BOOL* Result) {
     tavrin::unique_safearray bytes;
-    if (HRESULT hr = convert(bytes, [&] {
-            tavrin::unique_safearray b;
-            check_support(tsStrConvB(Data, b.put()));
-            return b;
-        });
-        FAILED(hr))
-        return hr;
+    if (HRESULT hr = convert(bytes, [&] { return ansi_bytes(Data); }); FAILED(hr)) return hr;
     SAFEARRAY* array = bytes.get();
     return PutFileB(FileName, &array, RaiseErrors, Result);
 }
 
 HRESULT AppendFile(BSTR FileName, BSTR Data, VARIANT_BOOL RaiseErrors, VARIANT_BOOL* Result) {
     tavrin::unique_safearray bytes;
-    if (HRESULT hr = convert(bytes, [&] {
-            tavrin::unique_safearray b;
-            check_support(tsStrConvB(Data, b.put()));
-            return b;
-        });
-        FAILED(hr))
-        return hr;
+    if (HRESULT hr = convert(bytes, [&] { return ansi_bytes(Data); }); FAILED(hr)) return hr;
     SAFEARRAY* array = bytes.get();
     return AppendFileB(FileName, &array, RaiseErrors, Result);
 }
