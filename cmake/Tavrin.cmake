@@ -70,9 +70,11 @@ add_test(NAME prefix.setup COMMAND ${CMAKE_SOURCE_DIR}/scripts/prefix ${CMAKE_BI
 set_tests_properties(prefix.setup PROPERTIES FIXTURES_SETUP wineprefix)
 
 # One GoogleTest executable = one ctest entry (each Wine start costs seconds):
-#   tavrin_add_gtest(name SOURCES ... [LIBS ...] [ENV VAR=value ...])
+#   tavrin_add_gtest(name SOURCES ... [LIBS ...] [ENV VAR=value ...] [WINDOWS])
+# WINDOWS marks a test that shows windows or message boxes: such tests take the display one at
+# a time, so that focus and keys never go to another test's window.
 function(tavrin_add_gtest name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS;ENV" ${ARGN})
+  cmake_parse_arguments(T "WINDOWS" "" "SOURCES;LIBS;ENV" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   tavrin_target(${name})
   target_link_libraries(${name} PRIVATE gtest gtest_main ${T_LIBS})
@@ -80,6 +82,9 @@ function(tavrin_add_gtest name)
   set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wineprefix TIMEOUT 600)
   if(T_ENV)
     set_tests_properties(${name} PROPERTIES ENVIRONMENT "${T_ENV}")
+  endif()
+  if(T_WINDOWS)
+    set_tests_properties(${name} PROPERTIES RESOURCE_LOCK xdisplay)
   endif()
 endfunction()
 
