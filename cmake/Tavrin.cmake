@@ -30,31 +30,13 @@ function(tavrin_target target)
   target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++)
 endfunction()
 
-# IDL → type library and C/C++ header:
-#   tavrin_idl(OUT_VAR file.idl) sets OUT_VAR_TLB and OUT_VAR_HEADER; output lands in the
-#   binary folder of the calling directory.
+# The IDL compiler's options for this build's architecture (callers add their own outputs).
 set(TAVRIN_IDL_INCLUDES -I/usr/include/wine/wine/windows -I/usr/include/wine/windows)
-function(tavrin_idl var idl)
-  get_filename_component(name ${idl} NAME_WE)
-  get_filename_component(abs ${idl} ABSOLUTE)
-  set(tlb ${CMAKE_CURRENT_BINARY_DIR}/${name}.tlb)
-  set(hdr ${CMAKE_CURRENT_BINARY_DIR}/${name}.h)
-  set(iid ${CMAKE_CURRENT_BINARY_DIR}/${name}_i.c)
-  if(CMAKE_SYSTEM_PROCESSOR STREQUAL x86_64)
-    set(widl_arch -m64)
-  else()
-    set(widl_arch -m32)
-  endif()
-  add_custom_command(
-    OUTPUT ${tlb} ${hdr} ${iid}
-    COMMAND ${TAVRIN_WIDL} ${widl_arch} ${TAVRIN_IDL_INCLUDES} -I${CMAKE_SOURCE_DIR} -I${CMAKE_CURRENT_SOURCE_DIR}
-            -t -T ${tlb} -h -H ${hdr} -u -U ${iid} ${abs}
-    DEPENDS ${abs} ${ARGN}
-    COMMENT "widl ${name}.idl")
-  set(${var}_TLB ${tlb} PARENT_SCOPE)
-  set(${var}_HEADER ${hdr} PARENT_SCOPE)
-  set(${var}_IID ${iid} PARENT_SCOPE)
-endfunction()
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL x86_64)
+  set(TAVRIN_WIDL_ARCH -m64)
+else()
+  set(TAVRIN_WIDL_ARCH -m32)
+endif()
 
 # GoogleTest from the distribution's sources, built with the project's compilers.
 set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
