@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# The 32-bit deliverables as shipped: check_deliverables.sh BIN_DIR
+# - every file is there and is a 32-bit Windows image;
+# - the DLLs export their entry points under plain names (no stdcall @N);
+# - nothing depends on the MinGW runtime DLLs, and Pellmark does not link psapi (it binds it
+#   by name at run time).
+set -uo pipefail
+bin=$1
+objdump=i686-w64-mingw32-objdump
+failures=0
+check() { if eval "$2"; then echo "ok   $1"; else echo "FAIL $1"; failures=$((failures + 1)); fi; }
+
+for f in Pellmark.exe TavrinSupport0100.dll Brindle0100.dll TavrinComponents0100.dll; do
+  check "$f exists" "[ -f '$bin/$f' ]"
+  [ -f "$bin/$f" ] || continue
+  check "$f is a 32-bit image" "$objdump -f '$bin/$f' | grep -q 'file format pei-i386'"
+  check "$f needs no MinGW runtime DLL" "! $objdump -p '$bin/$f' | grep -i -E 'DLL Name: (libgcc|libstdc|libwinpthread)'"
+done
+exports() { $objdump -p "$bin/$1" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | grep -E '^\s*\['; }
+for f in Brindle0100.dll TavrinComponents0100.dll; do
+  check "$f exports the four server entry points undecorated" \
+    "[ \$(exports $f | grep -c -E '\] (DllCanUnloadNow|DllGetClassObject|DllRegisterServer|DllUnregisterServer)$') -eq 4 ]"
+done
+check "TavrinSupport0100.dll exports 26 plain ts names" \
+  "[ \$(exports TavrinSupport0100.dll | grep -c -E '\] ts[A-Za-z0-9]+$') -eq 26 ]"
+check "Pellmark.exe does not link psapi" "! $objdump -p '$bin/Pellmark.exe' | grep -i 'DLL Name: psapi'"
+check "ReadMe.TXT lies beside Pellmark.exe" "[ -f '$bin/ReadMe.TXT' ]"
+
+[ $failures -eq 0 ] || { echo "$failures check(s) failed"; exit 1; }
+echo "ALL OK"
