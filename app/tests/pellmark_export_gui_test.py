@@ -15,7 +15,7 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(os.path.dirname(HERE))
 sys.path.insert(0, os.path.join(ROOT, "tests", "gui"))
-from guihelper import GuiApp, WINE_RUN, xdotool  # noqa: E402
+from guihelper import GuiApp, list_view_rows, run_wine, win_path, xdotool  # noqa: E402
 
 build = os.path.abspath(sys.argv[1])
 bin_dir = os.path.join(build, "bin")
@@ -36,22 +36,11 @@ def check(condition, what):
 
 
 def wine(*args):
-    full = dict(os.environ)
-    full.update(ENV)
-    return subprocess.run([WINE_RUN, build, *args], capture_output=True, env=full)
-
-
-def win_path(path):
-    return "Z:" + path.replace("/", "\\")
+    return run_wine(build, *args, env=ENV)
 
 
 def rows():
-    out = os.path.join(test_dir, "rows.txt")
-    if os.path.exists(out):
-        os.remove(out)
-    if wine(os.path.join(bin_dir, "lvdump.exe"), win_path(out)).returncode != 0:
-        return None
-    return [line.split("\t") for line in open(out, encoding="utf-8").read().split("\n") if line]
+    return list_view_rows(build, os.path.join(test_dir, "rows.txt"), env=ENV)
 
 
 def box_text():

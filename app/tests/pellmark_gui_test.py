@@ -4,14 +4,13 @@ a failed enumeration, and a screenshot in the build folder.
     pellmark_gui_test.py BUILD_DIR"""
 import os
 import shutil
-import subprocess
 import sys
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(os.path.dirname(HERE))
 sys.path.insert(0, os.path.join(ROOT, "tests", "gui"))
-from guihelper import GuiApp, WINE_RUN  # noqa: E402
+from guihelper import GuiApp, list_view_rows, run_wine  # noqa: E402
 
 build = os.path.abspath(sys.argv[1])
 bin_dir = os.path.join(build, "bin")
@@ -29,13 +28,7 @@ def check(condition, what):
 
 
 def wine(*args, env=None):
-    full = dict(os.environ)
-    full.update(env or {})
-    return subprocess.run([WINE_RUN, build, *args], capture_output=True, env=full)
-
-
-def win_path(path):
-    return "Z:" + path.replace("/", "\\")
+    return run_wine(build, *args, env=env)
 
 
 def address(index):
@@ -44,14 +37,7 @@ def address(index):
 
 
 def rows():
-    out = os.path.join(test_dir, "rows.txt")
-    if os.path.exists(out):
-        os.remove(out)
-    result = wine(os.path.join(bin_dir, "lvdump.exe"), win_path(out), env=ENV)
-    if result.returncode != 0 or not os.path.exists(out):
-        return None
-    text = open(out, encoding="utf-8").read()
-    return [line.split("\t") for line in text.split("\n") if line]
+    return list_view_rows(build, os.path.join(test_dir, "rows.txt"), env=ENV)
 
 
 def start(driver_set):

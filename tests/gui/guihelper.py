@@ -90,3 +90,27 @@ class GuiApp:
         if self.proc.poll() is None:
             self.proc.kill()
             self.proc.wait()
+
+
+def win_path(path):
+    """The Windows name of a Unix path in the prefix (drive Z: is the Unix root)."""
+    return "Z:" + path.replace("/", "\\")
+
+
+def run_wine(build_dir, *args, env=None):
+    """Runs a Windows program to its end in the build's prefix; returns the CompletedProcess."""
+    full = dict(os.environ)
+    full.update(env or {})
+    return subprocess.run([WINE_RUN, os.path.abspath(build_dir), *args], capture_output=True, env=full)
+
+
+def list_view_rows(build_dir, out_file, env=None):
+    """The rows of the running Pellmark's list view, read from outside the process by lvdump:
+    a list of [cell, ...], or None when they could not be read."""
+    if os.path.exists(out_file):
+        os.remove(out_file)
+    lvdump = os.path.join(os.path.abspath(build_dir), "bin", "lvdump.exe")
+    if run_wine(build_dir, lvdump, win_path(out_file), env=env).returncode != 0 or not os.path.exists(out_file):
+        return None
+    with open(out_file, encoding="utf-8") as f:
+        return [line.split("\t") for line in f.read().split("\n") if line]
