@@ -41,6 +41,11 @@ private:
     BSTR value_ = nullptr;
 };
 
+// A borrowed BSTR as text: NULL is the empty string (the way automation passes one), and the
+// length is the BSTR's own, so embedded NULs are kept.
+inline const wchar_t* bstr_text(BSTR b) noexcept { return b ? b : L""; }
+inline std::wstring_view bstr_view(BSTR b) noexcept { return {bstr_text(b), SysStringLen(b)}; }
+
 inline BSTR unique_bstr::alloc(std::wstring_view text) {
     BSTR b = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
     if (!b && !text.empty()) throw std::bad_alloc();

@@ -1,24 +1,11 @@
-// The class tavFSO (default interface _tavFSO).
+// The class tavFSO (default interface _tavFSO). It holds no state; each family of members is
+// defined with the code it uses: the whole-file members in whole_file_members.cpp.
 #pragma once
 
 #include "Brindle.h"
 #include "component/server/object.h"
 
 namespace brindle {
-
-// The whole-file members of tavFSO live with the whole-file reading and writing code;
-// tavFSO forwards to them.
-namespace whole_file {
-HRESULT PutFile(BSTR FileName, BSTR Data, VARIANT_BOOL RaiseErrors, VARIANT_BOOL *Result);
-HRESULT GetFile(BSTR FileName, VARIANT_BOOL RaiseErrors, BSTR *Result);
-HRESULT AppendFile(BSTR FileName, BSTR Data, VARIANT_BOOL RaiseErrors, VARIANT_BOOL *Result);
-HRESULT GetFileB(BSTR FileName, VARIANT_BOOL RaiseErrors, SAFEARRAY **Result);
-HRESULT GetFileW(BSTR FileName, VARIANT_BOOL RaiseErrors, BSTR *Result);
-HRESULT PutFileB(BSTR FileName, SAFEARRAY **Data, VARIANT_BOOL RaiseErrors, VARIANT_BOOL *Result);
-HRESULT PutFileW(BSTR FileName, BSTR Data, VARIANT_BOOL RaiseErrors, VARIANT_BOOL WriteUnicodeHeader, VARIANT_BOOL InvertBytes, VARIANT_BOOL *Result);
-HRESULT AppendFileB(BSTR FileName, SAFEARRAY **Data, VARIANT_BOOL RaiseErrors, VARIANT_BOOL *Result);
-HRESULT AppendFileW(BSTR FileName, BSTR Data, VARIANT_BOOL RaiseErrors, VARIANT_BOOL InvertBytes, VARIANT_BOOL *Result);
-}  // namespace whole_file
 
 class tavFSO : public dispatch_object<tavFSO, _tavFSO> {
 public:

@@ -8,15 +8,14 @@
 #include <optional>
 
 namespace brindle {
-namespace whole_file {
 namespace {
 
 using fso::append_to_file;
 using fso::read_whole_file;
 using fso::replace_file_atomically;
 
-const wchar_t* text_of(BSTR b) { return b ? b : L""; }
-std::wstring_view view_of(BSTR b) { return {text_of(b), SysStringLen(b)}; }
+using tavrin::bstr_text;
+using tavrin::bstr_view;
 
 // A failure status of the support library becomes the run-time error it stands for.
 void check_support(HRESULT hr) {
@@ -31,7 +30,7 @@ void check_file_error(DWORD error) {
 
 // Opening a folder as a file is the classic path/file access error, whatever the platform says.
 void refuse_directory(BSTR file_name) {
-    DWORD attributes = GetFileAttributesW(text_of(file_name));
+    DWORD attributes = GetFileAttributesW(bstr_text(file_name));
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) raise(err_path_file_access);
 }
 
@@ -68,7 +67,7 @@ tavrin::unique_safearray get_file_bytes(BSTR file_name) {
     if (!exists) raise(err_file_not_found);
     refuse_directory(file_name);
     tavrin::unique_safearray bytes;
-    check_file_error(read_whole_file(text_of(file_name), bytes));
+    check_file_error(read_whole_file(bstr_text(file_name), bytes));
     return bytes;
 }
 
@@ -89,31 +88,31 @@ HRESULT convert(tavrin::unique_safearray& bytes, Convert&& step) {
 
 }  // namespace
 
-HRESULT GetFileB(BSTR FileName, VARIANT_BOOL RaiseErrors, SAFEARRAY** Result) {
+STDMETHODIMP tavFSO::GetFileB(BSTR FileName, VARIANT_BOOL RaiseErrors, SAFEARRAY** Result) {
     return raise_errors_call(RaiseErrors, Result, [&] { return get_file_bytes(FileName); }, no_bytes);
 }
 
-HRESULT PutFileB(BSTR FileName, SAFEARRAY** Data, VARIANT_BOOL RaiseErrors, VARIANT_BOOL* Result) {
+STDMETHODIMP tavFSO::PutFileB(BSTR FileName, SAFEARRAY** Data, VARIANT_BOOL RaiseErrors, VARIANT_BOOL* Result) {
     return raise_errors_call(RaiseErrors, Result, [&] {
         locked_bytes data(Data);
         refuse_directory(FileName);
         byte_view bytes = data.bytes();
-        check_file_error(replace_file_atomically(text_of(FileName), bytes.data, bytes.size));
+        check_file_error(replace_file_atomically(bstr_text(FileName), bytes.data, bytes.size));
         return vbool(true);
     }, [] { return vbool(false); });
 }
 
-HRESULT AppendFileB(BSTR FileName, SAFEARRAY** Data, VARIANT_BOOL RaiseErrors, VARIANT_BOOL* Result) {
+STDMETHODIMP tavFSO::AppendFileB(BSTR FileName, SAFEARRAY** Data, VARIANT_BOOL RaiseErrors, VARIANT_BOOL* Result) {
     return raise_errors_call(RaiseErrors, Result, [&] {
         locked_bytes data(Data);
         refuse_directory(FileName);
         byte_view bytes = data.bytes();
-        check_file_error(append_to_file(text_of(FileName), bytes.data, bytes.size));
+        check_file_error(append_to_file(bstr_text(FileName), bytes.data, bytes.size));
         return vbool(true);
     }, [] { return vbool(false); });
 }
 
-HRESULT GetFile(BSTR FileName, VARIANT_BOOL RaiseErrors, BSTR* Result) {
+STDMETHODIMP tavFSO::GetFile(BSTR FileName, VARIANT_BOOL RaiseErrors, BSTR* Result) {
     if (!Result) return E_POINTER;
     tavrin::unique_safearray bytes;
     HRESULT hr = GetFileB(FileName, RaiseErrors, bytes.put());
@@ -125,7 +124,7 @@ HRESULT GetFile(BSTR FileName, VARIANT_BOOL RaiseErrors, BSTR* Result) {
     });
 }
 
-HRESULT GetFileW(BSTR FileName, VARIANT_BOOL RaiseErrors, BSTR* Result) {
+STDMETHODIMP tavFSO::GetFileW(BSTR FileName, VARIANT_BOOL RaiseErrors, BSTR* Result) {
     if (!Result) return E_POINTER;
     tavrin::unique_safearray bytes;
     HRESULT hr = GetFileB(FileName, RaiseErrors, bytes.put());
@@ -136,37 +135,36 @@ HRESULT GetFileW(BSTR FileName, VARIANT_BOOL RaiseErrors, BSTR* Result) {
     });
 }
 
-HRESULT PutFile(BSTR FileName, BSTR Data, VARIANT_BOOL RaiseErrors, VARIANT_BOOL* Result) {
+STDMETHODIMP tavFSO::PutFile(BSTR FileName, BSTR Data, VARIANT_BOOL RaiseErrors, VARIANT_BOOL* Result) {
     tavrin::unique_safearray bytes;
     if (HRESULT hr = convert(bytes, [&] { return ansi_bytes(Data); }); FAILED(hr)) return hr;
     SAFEARRAY* array = bytes.get();
     return PutFileB(FileName, &array, RaiseErrors, Result);
 }
 
-HRESULT AppendFile(BSTR FileName, BSTR Data, VARIANT_BOOL RaiseErrors, VARIANT_BOOL* Result) {
+STDMETHODIMP tavFSO::AppendFile(BSTR FileName, BSTR Data, VARIANT_BOOL RaiseErrors, VARIANT_BOOL* Result) {
     tavrin::unique_safearray bytes;
     if (HRESULT hr = convert(bytes, [&] { return ansi_bytes(Data); }); FAILED(hr)) return hr;
     SAFEARRAY* array = bytes.get();
     return AppendFileB(FileName, &array, RaiseErrors, Result);
 }
 
-HRESULT PutFileW(BSTR FileName, BSTR Data, VARIANT_BOOL RaiseErrors, VARIANT_BOOL WriteUnicodeHeader,
+STDMETHODIMP tavFSO::PutFileW(BSTR FileName, BSTR Data, VARIANT_BOOL RaiseErrors, VARIANT_BOOL WriteUnicodeHeader,
                  VARIANT_BOOL InvertBytes, VARIANT_BOOL* Result) {
     tavrin::unique_safearray bytes;
-    if (HRESULT hr = convert(bytes, [&] { return fso::encode_utf16(view_of(Data), WriteUnicodeHeader, InvertBytes); });
+    if (HRESULT hr = convert(bytes, [&] { return fso::encode_utf16(bstr_view(Data), WriteUnicodeHeader, InvertBytes); });
         FAILED(hr))
         return hr;
     SAFEARRAY* array = bytes.get();
     return PutFileB(FileName, &array, RaiseErrors, Result);
 }
 
-HRESULT AppendFileW(BSTR FileName, BSTR Data, VARIANT_BOOL RaiseErrors, VARIANT_BOOL InvertBytes, VARIANT_BOOL* Result) {
+STDMETHODIMP tavFSO::AppendFileW(BSTR FileName, BSTR Data, VARIANT_BOOL RaiseErrors, VARIANT_BOOL InvertBytes, VARIANT_BOOL* Result) {
     tavrin::unique_safearray bytes;
-    if (HRESULT hr = convert(bytes, [&] { return fso::encode_utf16(view_of(Data), false, InvertBytes); }); FAILED(hr))
+    if (HRESULT hr = convert(bytes, [&] { return fso::encode_utf16(bstr_view(Data), false, InvertBytes); }); FAILED(hr))
         return hr;
     SAFEARRAY* array = bytes.get();
     return AppendFileB(FileName, &array, RaiseErrors, Result);
 }
 
-}  // namespace whole_file
 }  // namespace brindle
