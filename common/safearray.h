@@ -58,22 +58,27 @@ inline unique_safearray make_byte_array(std::size_t size) {
 class safearray_lock {
 public:
     // Throws std::runtime_error when the array cannot be locked. A NULL array gives no data.
+    // Whether the lock is held is kept apart from the data pointer: an array descriptor without
+    // data locks with a NULL pointer and must still be unlocked.
     explicit safearray_lock(SAFEARRAY* array) : array_(array) {
-        if (array_ && FAILED(SafeArrayAccessData(array_, &data_))) throw std::runtime_error("SafeArrayAccessData");
+        if (!array_) return;
+        if (FAILED(SafeArrayAccessData(array_, &data_))) throw std::runtime_error("SafeArrayAccessData");
+        locked_ = true;
     }
     safearray_lock(const safearray_lock&) = delete;
     safearray_lock& operator=(const safearray_lock&) = delete;
     ~safearray_lock() {
-        if (array_ && data_) SafeArrayUnaccessData(array_);
+        if (locked_) SafeArrayUnaccessData(array_);
     }
 
     template <class T = unsigned char>
     T* data() const noexcept { return static_cast<T*>(data_); }
-    std::size_t count() const noexcept { return safearray_count(array_); }
+    std::size_t count() const noexcept { return data_ ? safearray_count(array_) : 0; }
 
 private:
     SAFEARRAY* array_;
     void* data_ = nullptr;
+    bool locked_ = false;
 };
 
 }  // namespace tavrin

@@ -113,7 +113,7 @@ STDMETHODIMP tavFSO::AppendFileB(BSTR FileName, SAFEARRAY** Data, VARIANT_BOOL R
 }
 
 STDMETHODIMP tavFSO::GetFile(BSTR FileName, VARIANT_BOOL RaiseErrors, BSTR* Result) {
-    if (!Result) return E_POINTER;
+    if (!Result) return fail_without_error_info(E_POINTER);
     tavrin::unique_safearray bytes;
     HRESULT hr = GetFileB(FileName, RaiseErrors, bytes.put());
     if (FAILED(hr)) return hr;
@@ -125,7 +125,7 @@ STDMETHODIMP tavFSO::GetFile(BSTR FileName, VARIANT_BOOL RaiseErrors, BSTR* Resu
 }
 
 STDMETHODIMP tavFSO::GetFileW(BSTR FileName, VARIANT_BOOL RaiseErrors, BSTR* Result) {
-    if (!Result) return E_POINTER;
+    if (!Result) return fail_without_error_info(E_POINTER);
     tavrin::unique_safearray bytes;
     HRESULT hr = GetFileB(FileName, RaiseErrors, bytes.put());
     if (FAILED(hr)) return hr;

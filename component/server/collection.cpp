@@ -236,7 +236,7 @@ tavrin::com_ptr<IUnknown> Collection::new_enum() {
 // ---- _Collection ---------------------------------------------------------------------------
 
 STDMETHODIMP Collection::Item(VARIANT* Index, VARIANT* pvarRet) {
-    if (!pvarRet) return E_POINTER;
+    if (!pvarRet) return fail_without_error_info(E_POINTER);
     VariantInit(pvarRet);
     return com_call(pvarRet, [&] {
         const VARIANT* index = dereference(Index);

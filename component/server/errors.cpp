@@ -7,11 +7,13 @@ namespace brindle {
 
 const wchar_t error_source[] = L"Brindle0100";
 
-HRESULT automation_error::hresult() const noexcept {
+HRESULT hresult_of(long number) noexcept {
     if (number < 0) return static_cast<HRESULT>(number);
     if (number == 0 || number > 0xFFFF) return E_FAIL;
     return MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, number);
 }
+
+HRESULT automation_error::hresult() const noexcept { return hresult_of(number); }
 
 const wchar_t* standard_description(long number) noexcept {
     switch (number) {
@@ -141,18 +143,29 @@ void raise_hresult(HRESULT hr) {
     throw error;
 }
 
-HRESULT report(const automation_error& error) noexcept {
+HRESULT report(long number, const wchar_t* description, const wchar_t* source, const wchar_t* help_file,
+               DWORD help_context) noexcept {
+    // Nothing here allocates on the C++ heap: this is also the way out when memory is gone.
     tavrin::com_ptr<ICreateErrorInfo> create;
     if (SUCCEEDED(CreateErrorInfo(create.put()))) {
         create->SetGUID(GUID_NULL);
-        create->SetDescription(const_cast<LPOLESTR>(error.description.c_str()));
-        create->SetSource(const_cast<LPOLESTR>(error.source.c_str()));
-        create->SetHelpFile(const_cast<LPOLESTR>(error.help_file.c_str()));
-        create->SetHelpContext(error.help_context);
+        create->SetDescription(const_cast<LPOLESTR>(description));
+        create->SetSource(const_cast<LPOLESTR>(source));
+        create->SetHelpFile(const_cast<LPOLESTR>(help_file));
+        create->SetHelpContext(help_context);
         tavrin::com_ptr<IErrorInfo> info;
-        if (SUCCEEDED(create.query(__uuidof(IErrorInfo), info.put_void()))) SetErrorInfo(0, info.get());
+        if (SUCCEEDED(create.query(__uuidof(IErrorInfo), info.put_void()))) {
+            SetErrorInfo(0, info.get());
+            return hresult_of(number);
+        }
     }
-    return error.hresult();
+    SetErrorInfo(0, nullptr);  // never leave an earlier error behind
+    return hresult_of(number);
+}
+
+HRESULT report(const automation_error& error) noexcept {
+    return report(error.number, error.description.c_str(), error.source.c_str(), error.help_file.c_str(),
+                  error.help_context);
 }
 
 namespace detail {
@@ -163,9 +176,9 @@ HRESULT report_current_exception() noexcept {
     } catch (const automation_error& e) {
         return report(e);
     } catch (const std::bad_alloc&) {
-        return report(automation_error(err_out_of_memory, standard_description(err_out_of_memory), error_source));
+        return report(err_out_of_memory, standard_description(err_out_of_memory), error_source, L"", 0);
     } catch (...) {
-        return report(automation_error(err_invalid_call, standard_description(err_invalid_call), error_source));
+        return report(err_invalid_call, standard_description(err_invalid_call), error_source, L"", 0);
     }
 }
 

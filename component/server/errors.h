@@ -99,8 +99,20 @@ long number_from_hresult(HRESULT hr) noexcept;
 // (GetErrorInfo), otherwise uses number_from_hresult and the standard description.
 [[noreturn]] void raise_hresult(HRESULT hr);
 
-// Hands an error to the caller: SetErrorInfo with its five values, and its HRESULT.
+// The HRESULT that carries a run-time error number (see automation_error::hresult).
+HRESULT hresult_of(long number) noexcept;
+
+// Hands an error to the caller: SetErrorInfo with its five values, and its HRESULT. The form
+// with plain texts does not allocate, so it also serves when memory has run out.
 HRESULT report(const automation_error& error) noexcept;
+HRESULT report(long number, const wchar_t* description, const wchar_t* source, const wchar_t* help_file,
+               DWORD help_context) noexcept;
+// A failure that carries no error object of its own (a NULL result pointer, a call the
+// dispatcher refuses): clears the thread's error object so that no earlier one is taken for it.
+inline HRESULT fail_without_error_info(HRESULT hr) noexcept {
+    SetErrorInfo(0, nullptr);
+    return hr;
+}
 
 // The automation Boolean: True is -1.
 inline VARIANT_BOOL vbool(bool value) noexcept { return value ? VARIANT_TRUE : VARIANT_FALSE; }
@@ -141,7 +153,7 @@ HRESULT com_call(Body&& body) noexcept {
 // into it). A NULL result pointer gives E_POINTER.
 template <class Out, class Body>
 HRESULT com_call(Out* result, Body&& body) noexcept {
-    if (!result) return E_POINTER;
+    if (!result) return fail_without_error_info(E_POINTER);
     if constexpr (std::is_pointer_v<Out>) *result = nullptr;  // no stale pointer on failure
     return com_call([&] { detail::deliver(result, body()); });
 }
@@ -157,7 +169,7 @@ HRESULT com_call(Out* result, Body&& body) noexcept {
 //       [] { return tavrin::make_byte_array(0); });
 template <class Out, class Body, class Empty>
 HRESULT raise_errors_call(VARIANT_BOOL raise_errors, Out* result, Body&& body, Empty&& empty) noexcept {
-    if (!result) return E_POINTER;
+    if (!result) return fail_without_error_info(E_POINTER);
     if constexpr (std::is_pointer_v<Out>) *result = nullptr;
     try {
         detail::deliver(result, body());

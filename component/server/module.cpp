@@ -3,8 +3,11 @@
 #include "Brindle.h"
 #include "component/server/class_table.h"
 #include "common/com_ptr.h"
+#include "component/server/dispatcher.h"
 
 #include <atomic>
+#include <memory>
+#include <new>
 #include <vector>
 
 namespace brindle {
@@ -14,30 +17,77 @@ HMODULE g_module = nullptr;
 std::atomic<long> g_objects{0};
 std::atomic<long> g_locks{0};
 
-struct cached_type_info {
-    const IID* iid;
+// One interface of the embedded type library: its dispatch type information and its members'
+// calling descriptions.
+struct cached_interface {
+    const IID* iid = nullptr;
     tavrin::com_ptr<ITypeInfo> info;
+    std::unique_ptr<dispatch_table> table;
 };
 
-// Loaded once on first use (the initialisation of a local static is thread-safe) and read-only
-// afterwards, so apartments on different threads can share it.
+// Loaded on first use and read-only afterwards, so apartments on different threads can share
+// it. Loading never throws: a failure (out of memory included) is kept as the status and the
+// next call tries again, since a cache that failed is never published.
 struct type_library_cache {
-    HRESULT status = S_OK;
+    HRESULT status = E_FAIL;
     tavrin::com_ptr<ITypeLib> library;
-    std::vector<cached_type_info> infos;
+    std::vector<cached_interface> interfaces;
 
-    type_library_cache() {
-        std::wstring path = module_path();
-        status = LoadTypeLibEx(path.c_str(), REGKIND_NONE, library.put());
-        if (FAILED(status)) return;
-        auto add = [this](const IID& iid) {
-            cached_type_info entry{&iid, nullptr};
-            if (SUCCEEDED(library->GetTypeInfoOfGuid(iid, entry.info.put()))) infos.push_back(std::move(entry));
-        };
-        for (const class_info& c : class_table()) add(*c.iid);
-        add(IID__Collection);
+    void load() noexcept {
+        try {
+            std::wstring path = module_path();
+            if (path.empty()) { status = HRESULT_FROM_WIN32(GetLastError()); return; }
+            status = LoadTypeLibEx(path.c_str(), REGKIND_NONE, library.put());
+            if (FAILED(status)) return;
+            auto add = [this](const IID& iid) {
+                cached_interface entry;
+                entry.iid = &iid;
+                if (FAILED(library->GetTypeInfoOfGuid(iid, entry.info.put()))) return;
+                entry.table = std::make_unique<dispatch_table>();
+                if (HRESULT hr = entry.table->load(entry.info.get()); FAILED(hr)) throw hr;
+                interfaces.push_back(std::move(entry));
+            };
+            for (const class_info& c : class_table()) add(*c.iid);
+            add(IID__Collection);
+            status = S_OK;
+        } catch (const std::bad_alloc&) {
+            status = E_OUTOFMEMORY;
+        } catch (HRESULT hr) {
+            status = hr;
+        }
     }
 };
+
+std::atomic<type_library_cache*> g_cache{nullptr};
+
+const cached_interface* find_interface(REFIID iid, HRESULT* hr) noexcept {
+    type_library_cache* cache = g_cache.load(std::memory_order_acquire);
+    if (!cache) {
+        std::unique_ptr<type_library_cache> fresh(new (std::nothrow) type_library_cache);
+        if (!fresh) {
+            if (hr) *hr = E_OUTOFMEMORY;
+            return nullptr;
+        }
+        fresh->load();
+        if (FAILED(fresh->status)) {
+            if (hr) *hr = fresh->status;
+            return nullptr;
+        }
+        type_library_cache* expected = nullptr;
+        if (g_cache.compare_exchange_strong(expected, fresh.get(), std::memory_order_acq_rel)) {
+            cache = fresh.release();  // lives as long as the process has the DLL loaded
+        } else {
+            cache = expected;  // another thread was first
+        }
+    }
+    for (const cached_interface& entry : cache->interfaces)
+        if (IsEqualIID(*entry.iid, iid)) {
+            if (hr) *hr = S_OK;
+            return &entry;
+        }
+    if (hr) *hr = TYPE_E_ELEMENTNOTFOUND;
+    return nullptr;
+}
 
 }  // namespace
 
@@ -59,50 +109,13 @@ void server_lock(bool lock) noexcept { lock ? ++g_locks : --g_locks; }
 bool server_in_use() noexcept { return g_objects.load() > 0 || g_locks.load() > 0; }
 
 ITypeInfo* interface_type_info(REFIID iid, HRESULT* hr) noexcept {
-    static type_library_cache cache;
-    if (hr) *hr = cache.status;
-    if (FAILED(cache.status)) return nullptr;
-    for (const cached_type_info& entry : cache.infos)
-        if (IsEqualIID(*entry.iid, iid)) return entry.info.get();
-    if (hr) *hr = TYPE_E_ELEMENTNOTFOUND;
-    return nullptr;
+    const cached_interface* entry = find_interface(iid, hr);
+    return entry ? entry->info.get() : nullptr;
 }
 
-bool pass_arrays_by_reference(ITypeInfo* info, DISPID id, const DISPPARAMS& params, std::vector<VARIANT>& adjusted) {
-    if (!params.rgvarg || params.cArgs == 0 || params.cNamedArgs != 0) return false;
-    auto is_variant_array = [](const VARIANT& v) {
-        if (V_VT(&v) != (VT_BYREF | VT_VARIANT) || !V_VARIANTREF(&v)) return false;
-        VARTYPE inner = V_VT(V_VARIANTREF(&v));
-        return (inner & VT_ARRAY) && !(inner & VT_BYREF);
-    };
-    bool any = false;
-    for (UINT i = 0; i < params.cArgs && !any; ++i) any = is_variant_array(params.rgvarg[i]);
-    if (!any) return false;
-
-    TYPEATTR* attr = nullptr;
-    if (FAILED(info->GetTypeAttr(&attr))) return false;
-    UINT functions = attr->cFuncs;
-    info->ReleaseTypeAttr(attr);
-    bool changed = false;
-    for (UINT f = 0; f < functions && !changed; ++f) {
-        FUNCDESC* desc = nullptr;
-        if (FAILED(info->GetFuncDesc(f, &desc))) continue;
-        if (desc->memid == id) {
-            adjusted.assign(params.rgvarg, params.rgvarg + params.cArgs);
-            for (UINT k = 0; k < params.cArgs && k < static_cast<UINT>(desc->cParams); ++k) {
-                VARIANT& arg = adjusted[params.cArgs - 1 - k];  // arguments arrive last first
-                const TYPEDESC& type = desc->lprgelemdescParam[k].tdesc;
-                if (!is_variant_array(arg) || type.vt != VT_PTR || !type.lptdesc || type.lptdesc->vt != VT_SAFEARRAY)
-                    continue;
-                VARIANT* inner = V_VARIANTREF(&arg);
-                V_VT(&arg) = static_cast<VARTYPE>(VT_BYREF | V_VT(inner));
-                V_ARRAYREF(&arg) = &V_ARRAY(inner);
-                changed = true;
-            }
-        }
-        info->ReleaseFuncDesc(desc);
-    }
-    return changed;
+const dispatch_table* interface_dispatch_table(REFIID iid, HRESULT* hr) noexcept {
+    const cached_interface* entry = find_interface(iid, hr);
+    return entry ? entry->table.get() : nullptr;
 }
 
 }  // namespace brindle

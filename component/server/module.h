@@ -26,10 +26,8 @@ bool server_in_use() noexcept;
 // interface cannot be found (the caller reports hr).
 ITypeInfo* interface_type_info(REFIID iid, HRESULT* hr = nullptr) noexcept;
 
-// Script hosts pass a variable by reference as a Variant; a Variant that holds an array is
-// handed on to a by-reference array parameter as the array itself (so that a byte array read by
-// one member can be given to the next one). Fills `adjusted` with the changed arguments and
-// returns true when any argument changed.
-bool pass_arrays_by_reference(ITypeInfo* info, DISPID id, const DISPPARAMS& params, std::vector<VARIANT>& adjusted);
+// The calling descriptions of the same interface's members, for the frame's own Invoke.
+class dispatch_table;
+const dispatch_table* interface_dispatch_table(REFIID iid, HRESULT* hr = nullptr) noexcept;
 
 }  // namespace brindle

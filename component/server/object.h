@@ -6,6 +6,8 @@
 #pragma once
 
 #include "component/server/class_table.h"
+#include "component/server/dispatcher.h"
+#include "component/server/errors.h"
 #include "component/server/module.h"
 #include "common/com_ptr.h"
 
@@ -16,7 +18,6 @@
 #include <memory>
 #include <new>
 #include <utility>
-#include <vector>
 
 namespace brindle {
 
@@ -71,32 +72,20 @@ public:
         *info = cached;
         return S_OK;
     }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
+    STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
+        if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
         HRESULT hr = S_OK;
         ITypeInfo* info = interface_type_info(__uuidof(Interface), &hr);
         if (!info) return hr;
         return DispGetIDsOfNames(info, names, count, ids);
     }
-    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+    STDMETHODIMP Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                         EXCEPINFO* exception, UINT* arg_error) override {
+        if (!IsEqualIID(riid, IID_NULL)) return fail_without_error_info(DISP_E_UNKNOWNINTERFACE);
         HRESULT hr = S_OK;
-        ITypeInfo* info = interface_type_info(__uuidof(Interface), &hr);
-        if (!info) return hr;
-        // A call of a read-only property with arguments (JScript's list.Item(0)) arrives as a
-        // method call; every member id names one member here, so the call may read it.
-        if (flags & DISPATCH_METHOD) flags |= DISPATCH_PROPERTYGET;
-        std::vector<VARIANT> adjusted;
-        DISPPARAMS local;
-        try {
-            if (params && pass_arrays_by_reference(info, id, *params, adjusted)) {
-                local = *params;
-                local.rgvarg = adjusted.data();
-                params = &local;
-            }
-        } catch (const std::bad_alloc&) {
-            return E_OUTOFMEMORY;
-        }
-        return info->Invoke(static_cast<Interface*>(this), id, flags, params, result, exception, arg_error);
+        const dispatch_table* table = interface_dispatch_table(__uuidof(Interface), &hr);
+        if (!table) return fail_without_error_info(hr);
+        return invoke_member(*table, static_cast<Interface*>(this), id, flags, params, result, exception, arg_error);
     }
 
     // ISupportErrorInfo
