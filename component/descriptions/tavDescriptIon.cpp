@@ -77,3 +77,5 @@ STDMETHODIMP tavDescriptIon::WriteDirectoryFile(BSTR PathName, VARIANT_BOOL *Res
 }
 
 }  // namespace brindle
+
+BRINDLE_CLASS_FACTORY(tavDescriptIon)

@@ -9,3 +9,5 @@ STDMETHODIMP IFindFilesCallback::DirectoryCompleted(BSTR Path, VARIANT_BOOL *Can
 }
 
 }  // namespace brindle
+
+BRINDLE_CLASS_FACTORY(IFindFilesCallback)

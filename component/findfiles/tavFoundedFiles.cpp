@@ -44,3 +44,5 @@ STDMETHODIMP tavFoundedFiles::RefreshEx2(BSTR Path, BSTR Mask, VARIANT_BOOL Foll
 }
 
 }  // namespace brindle
+
+BRINDLE_CLASS_FACTORY(tavFoundedFiles)

@@ -40,3 +40,5 @@ STDMETHODIMP tavFSO::ReadStandardListFile(BSTR FileName, BSTR CommentChar, VARIA
 }
 
 }  // namespace brindle
+
+BRINDLE_CLASS_FACTORY(tavFSO)

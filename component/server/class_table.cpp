@@ -1,20 +1,31 @@
 #include "component/server/class_table.h"
 
 #include "Brindle.h"
-#include "component/descriptions/tavDescriptIon.h"
-#include "component/findfiles/FoundedFile.h"
-#include "component/findfiles/IFindFilesCallback.h"
-#include "component/findfiles/tavFoundedFiles.h"
-#include "component/fso/tavFSO.h"
-#include "component/server/object.h"
-#include "component/shellinfo/ShellFileEXE.h"
-#include "component/shellinfo/ShellFileIcon.h"
-#include "component/shellinfo/tavShellFileInfo.h"
-#include "component/streams/FileStream.h"
-#include "component/streams/tavFileStreams.h"
-#include "component/version/tavFileVersion.h"
+#include "component/server/module.h"
+
+#include <cstring>
+#include <iterator>
+
+// The public classes: CREATABLE for the classes clients create (a class factory is served and
+// registered), MADE_BY_LIBRARY for result classes that only the library hands out.
+#define BRINDLE_CLASSES(CREATABLE, MADE_BY_LIBRARY) \
+    CREATABLE(tavDescriptIon)                       \
+    CREATABLE(tavFSO)                               \
+    CREATABLE(tavFileStreams)                       \
+    MADE_BY_LIBRARY(FileStream)                     \
+    CREATABLE(tavFoundedFiles)                      \
+    MADE_BY_LIBRARY(FoundedFile)                    \
+    CREATABLE(IFindFilesCallback)                   \
+    CREATABLE(tavFileVersion)                       \
+    CREATABLE(tavShellFileInfo)                     \
+    MADE_BY_LIBRARY(ShellFileEXE)                   \
+    MADE_BY_LIBRARY(ShellFileIcon)
 
 namespace brindle {
+
+#define BRINDLE_DECLARE_FACTORY(X) HRESULT create_##X(REFIID iid, void** object) noexcept;
+#define BRINDLE_NO_FACTORY(X)
+BRINDLE_CLASSES(BRINDLE_DECLARE_FACTORY, BRINDLE_NO_FACTORY)
 
 const wchar_t progid_prefix[] = L"Brindle.";
 const wchar_t type_library_name[] = L"Tavrin - File I/O support 1.00";
@@ -22,33 +33,9 @@ const GUID type_library_id = {0x9F8CBC4A, 0xA075, 0x4A88, {0xAB, 0x70, 0x07, 0xD
 
 namespace {
 
-// Identities of _tavFSO in earlier releases, oldest first.
-const IID tavFSO_older_iids[] = {
-    {0x92186C97, 0x5A68, 0x4CD7, {0x95, 0xFB, 0x9A, 0xF7, 0x27, 0x75, 0x89, 0xCC}},
-    {0x0EDDC961, 0x7CB0, 0x4833, {0xBA, 0x46, 0xA6, 0x87, 0x4D, 0x2D, 0x00, 0xFB}},
-    {0x4D941858, 0x88C7, 0x4491, {0x81, 0x46, 0x87, 0xC7, 0x44, 0xEE, 0xCB, 0x73}},
-    {0x6C4B789F, 0x8D9A, 0x435A, {0xA2, 0xBE, 0xC0, 0xFE, 0x7C, 0x92, 0x99, 0xDA}},
-};
-
-const class_info classes[] = {
-    {L"tavDescriptIon", &CLSID_tavDescriptIon, L"_tavDescriptIon", &IID__tavDescriptIon, nullptr, 0,
-     &create_instance<tavDescriptIon>},
-    {L"tavFSO", &CLSID_tavFSO, L"_tavFSO", &IID__tavFSO, tavFSO_older_iids, 4, &create_instance<tavFSO>},
-    {L"tavFileStreams", &CLSID_tavFileStreams, L"_tavFileStreams", &IID__tavFileStreams, nullptr, 0,
-     &create_instance<tavFileStreams>},
-    {L"FileStream", &CLSID_FileStream, L"_FileStream", &IID__FileStream, nullptr, 0, nullptr},
-    {L"tavFoundedFiles", &CLSID_tavFoundedFiles, L"_tavFoundedFiles", &IID__tavFoundedFiles, nullptr, 0,
-     &create_instance<tavFoundedFiles>},
-    {L"FoundedFile", &CLSID_FoundedFile, L"_FoundedFile", &IID__FoundedFile, nullptr, 0, nullptr},
-    {L"IFindFilesCallback", &CLSID_IFindFilesCallback, L"_IFindFilesCallback", &IID__IFindFilesCallback, nullptr, 0,
-     &create_instance<IFindFilesCallback>},
-    {L"tavFileVersion", &CLSID_tavFileVersion, L"_tavFileVersion", &IID__tavFileVersion, nullptr, 0,
-     &create_instance<tavFileVersion>},
-    {L"tavShellFileInfo", &CLSID_tavShellFileInfo, L"_tavShellFileInfo", &IID__tavShellFileInfo, nullptr, 0,
-     &create_instance<tavShellFileInfo>},
-    {L"ShellFileEXE", &CLSID_ShellFileEXE, L"_ShellFileEXE", &IID__ShellFileEXE, nullptr, 0, nullptr},
-    {L"ShellFileIcon", &CLSID_ShellFileIcon, L"_ShellFileIcon", &IID__ShellFileIcon, nullptr, 0, nullptr},
-};
+#define BRINDLE_CREATABLE_ROW(X) {L## #X, &CLSID_##X, L"_" #X, &IID__##X, &create_##X},
+#define BRINDLE_RESULT_ROW(X) {L## #X, &CLSID_##X, L"_" #X, &IID__##X, nullptr},
+const class_info classes[] = {BRINDLE_CLASSES(BRINDLE_CREATABLE_ROW, BRINDLE_RESULT_ROW)};
 
 }  // namespace
 
@@ -61,12 +48,40 @@ const class_info* find_class(REFCLSID clsid) noexcept {
 }
 
 const class_info* find_class_by_interface(REFIID iid) noexcept {
-    for (const class_info& c : classes) {
-        if (IsEqualIID(*c.iid, iid)) return &c;
-        for (std::size_t i = 0; i < c.older_count; ++i)
-            if (IsEqualIID(c.older_iids[i], iid)) return &c;
-    }
+    for (const class_info& c : classes)
+        if (IsEqualIID(*c.iid, iid) || class_identities(c).contains(iid)) return &c;
     return nullptr;
+}
+
+IID identity_list::at(std::size_t i) const noexcept {
+    IID iid;
+    std::memcpy(&iid, data + 16 * i, sizeof iid);
+    return iid;
+}
+
+bool identity_list::contains(REFIID iid) const noexcept {
+    for (std::size_t i = 0; i < count; ++i)
+        if (std::memcmp(data + 16 * i, &iid, sizeof iid) == 0) return true;
+    return false;
+}
+
+identity_list class_identities(const class_info& c) noexcept {
+    wchar_t name[64] = L"_IID_";
+    std::size_t n = 5;
+    for (const wchar_t* p = c.name; *p && n + 1 < std::size(name); ++p, ++n)
+        name[n] = (*p >= L'a' && *p <= L'z') ? static_cast<wchar_t>(*p - L'a' + L'A') : *p;
+    name[n] = 0;
+    HMODULE module = module_handle();
+    HRSRC found = FindResourceW(module, name, L"CUSTOM");
+    if (!found) return {};
+    HGLOBAL loaded = LoadResource(module, found);
+    const auto* bytes = loaded ? static_cast<const unsigned char*>(LockResource(loaded)) : nullptr;
+    DWORD size = SizeofResource(module, found);
+    if (!bytes || size < 4) return {};
+    DWORD count_bytes = 0;
+    std::memcpy(&count_bytes, bytes, 4);
+    if (count_bytes > size - 4) count_bytes = size - 4;
+    return {bytes + 4, count_bytes / 16};
 }
 
 }  // namespace brindle

@@ -1,6 +1,7 @@
-// The one table of the library's public classes. Registration, the class factories, the
-// earlier interface identities answered by QueryInterface and the _IID_ resources all follow it:
-// adding a class is an IDL block, a row here and the class's own file.
+// The one table of the library's public classes. Registration, the class factories, the type
+// information the frame caches and the interface identities answered by QueryInterface all
+// follow it. Adding a class is an IDL block, a line in BRINDLE_CLASSES (class_table.cpp) and
+// the class's own files, whose .cpp says BRINDLE_CLASS_FACTORY(X) when clients may create it.
 #pragma once
 
 #include <windows.h>
@@ -16,8 +17,6 @@ struct class_info {
     const CLSID* clsid;
     const wchar_t* interface_name;  // "_tavFSO"
     const IID* iid;                 // the current default interface
-    const IID* older_iids;          // earlier identities of it, oldest first
-    std::size_t older_count;
     create_function create;         // nullptr: not creatable, no class factory
 };
 
@@ -33,6 +32,17 @@ const class_info* find_class(REFCLSID clsid) noexcept;
 // The row whose default interface or earlier identity is iid.
 const class_info* find_class_by_interface(REFIID iid) noexcept;
 
+// Every identity of a class's default interface, earlier ones first and the current one last,
+// as the class's _IID_ resource lists them (the resource is generated from the IDL). No
+// allocation; an empty list when the resource is missing.
+struct identity_list {
+    const unsigned char* data = nullptr;  // 16 bytes per IID
+    std::size_t count = 0;
+    IID at(std::size_t i) const noexcept;
+    bool contains(REFIID iid) const noexcept;
+};
+identity_list class_identities(const class_info& c) noexcept;
+
 extern const wchar_t progid_prefix[];     // "Brindle."
 extern const wchar_t type_library_name[]; // "Tavrin - File I/O support 1.00"
 extern const GUID type_library_id;
@@ -40,3 +50,11 @@ constexpr WORD type_library_major = 2;
 constexpr WORD type_library_minor = 4;
 
 }  // namespace brindle
+
+// In the .cpp of a creatable class X: its creation function for the class table.
+#define BRINDLE_CLASS_FACTORY(X)                                              \
+    namespace brindle {                                                        \
+    HRESULT create_##X(REFIID iid, void** object) noexcept {                   \
+        return create_instance<X>(iid, object);                                \
+    }                                                                          \
+    }

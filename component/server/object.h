@@ -100,12 +100,13 @@ protected:
     dispatch_object& operator=(const dispatch_object&) = delete;
 
 private:
+    // The class's earlier interface identities, read once from its _IID_ resource.
     static bool is_older_identity(REFIID iid) noexcept {
-        static const class_info* row = find_class_by_interface(__uuidof(Interface));
-        if (!row) return false;
-        for (std::size_t i = 0; i < row->older_count; ++i)
-            if (IsEqualIID(iid, row->older_iids[i])) return true;
-        return false;
+        static const identity_list identities = [] {
+            const class_info* row = find_class_by_interface(__uuidof(Interface));
+            return row ? class_identities(*row) : identity_list{};
+        }();
+        return identities.contains(iid);
     }
 
     std::atomic<ULONG> references_{1};

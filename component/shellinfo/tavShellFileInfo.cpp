@@ -94,3 +94,5 @@ STDMETHODIMP tavShellFileInfo::get_hSystemImageList(LONG *Result) {
 }
 
 }  // namespace brindle
+
+BRINDLE_CLASS_FACTORY(tavShellFileInfo)

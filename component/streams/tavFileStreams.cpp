@@ -10,3 +10,5 @@ STDMETHODIMP tavFileStreams::ReadFileStreams(BSTR FileName, VARIANT_BOOL Process
 }
 
 }  // namespace brindle
+
+BRINDLE_CLASS_FACTORY(tavFileStreams)

@@ -236,3 +236,5 @@ STDMETHODIMP tavFileVersion::get_StrSpecialBuild(BSTR *Result) {
 }
 
 }  // namespace brindle
+
+BRINDLE_CLASS_FACTORY(tavFileVersion)

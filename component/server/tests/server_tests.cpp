@@ -16,44 +16,20 @@
 #include "common/unique_bstr.h"
 #include "common/unique_handle.h"
 #include "common/unique_variant.h"
-#include "member_table.h"
+#include "documented.h"
 
 using tavrin::com_ptr;
 using tavrin::unique_bstr;
 
 namespace {
 
-struct documented_class {
-    const wchar_t* name;
-    const wchar_t* clsid;
-    const wchar_t* interface_name;
-    const wchar_t* iid;
-    bool creatable;
-};
-
-const documented_class documented_classes[] = {
-    {L"tavDescriptIon", L"{E04DC1F5-BDCE-4ACA-8C9C-E456B8C9095E}", L"_tavDescriptIon", L"{5E2264FB-C344-47BA-AEE7-7DDB37287BBD}", true},
-    {L"tavFSO", L"{CBD39D69-4CE2-43E6-8F31-D5CF4318F411}", L"_tavFSO", L"{4D60E7BF-5B5D-419F-86B9-F582004901E1}", true},
-    {L"tavFileStreams", L"{A9C13C4E-7D16-47B3-80EC-517296A64158}", L"_tavFileStreams", L"{BF956CF2-ED45-40B6-BF86-FC27F19384B2}", true},
-    {L"FileStream", L"{0EAB5CCE-7B52-403F-A421-9826CC36F484}", L"_FileStream", L"{9907D36A-7172-4DE8-A3A4-BFFDDC8D883F}", false},
-    {L"tavFoundedFiles", L"{A66600D5-790A-4536-A262-246D7AE38389}", L"_tavFoundedFiles", L"{1C35DD7B-7F3C-4324-9471-3F65CAD38E6B}", true},
-    {L"FoundedFile", L"{7C1C4AD4-C554-4DA0-A802-163ADB2992F9}", L"_FoundedFile", L"{4553712C-9024-43E6-88C3-5B3628C38E1F}", false},
-    {L"IFindFilesCallback", L"{26ED298E-DCAF-422C-A593-CC1ED3336C16}", L"_IFindFilesCallback", L"{73B99D81-E29E-485D-8946-ABB9D628366B}", true},
-    {L"tavFileVersion", L"{7F93448A-A4DF-4E2C-966A-A77083DFA966}", L"_tavFileVersion", L"{F67D4F92-E884-4734-B6FD-1CFE8A04AA74}", true},
-    {L"tavShellFileInfo", L"{051367C0-9C22-46C9-BB8A-A3280C06079F}", L"_tavShellFileInfo", L"{47AB89DC-43BF-4AF4-93B3-61C09B2EED37}", true},
-    {L"ShellFileEXE", L"{78EB63A8-C8E2-4CC7-9B3C-3CF4125EE112}", L"_ShellFileEXE", L"{3ABB6EFD-D7DC-4F59-BAD9-8036A03C2729}", false},
-    {L"ShellFileIcon", L"{03DD4FCF-F022-4907-BD9A-3E271E5FB79F}", L"_ShellFileIcon", L"{242C368E-341A-4983-B269-00605BCDC070}", false},
-};
-
-const wchar_t* const tavFSO_older[] = {
-    L"{92186C97-5A68-4CD7-95FB-9AF7277589CC}", L"{0EDDC961-7CB0-4833-BA46-A6874D2D00FB}",
-    L"{4D941858-88C7-4491-8146-87C744EECB73}", L"{6C4B789F-8D9A-435A-A2BE-C0FE7C9299DA}"};
-
 GUID guid(const wchar_t* text) {
     GUID g{};
     EXPECT_HRESULT_SUCCEEDED(CLSIDFromString(text, &g)) << text;
     return g;
 }
+
+GUID guid(const std::wstring& text) { return guid(text.c_str()); }
 
 std::wstring guid_text(const GUID& g) {
     wchar_t text[40] = {};
@@ -87,6 +63,7 @@ protected:
     }
 
     // The v-table half of a dual interface (GetTypeInfoOfGuid gives the dispatch half).
+    com_ptr<ITypeInfo> vtable_info(const std::wstring& iid) { return vtable_info(iid.c_str()); }
     com_ptr<ITypeInfo> vtable_info(const wchar_t* iid) {
         com_ptr<ITypeInfo> dispatch, vtable;
         HREFTYPE ref = 0;
@@ -97,7 +74,7 @@ protected:
         return vtable;
     }
 
-    com_ptr<IClassFactory> factory(const wchar_t* clsid, HRESULT* hr = nullptr) {
+    com_ptr<IClassFactory> factory(const std::wstring& clsid, HRESULT* hr = nullptr) {
         com_ptr<IClassFactory> f;
         HRESULT r = get_class_object(guid(clsid), IID_IClassFactory, f.put_void());
         if (hr) *hr = r;
@@ -137,7 +114,20 @@ TEST_F(Server, TypeLibraryIdentity) {
 }
 
 TEST_F(Server, ClassesCarryTheirFlagsAndDefaultInterfaces) {
-    for (const documented_class& c : documented_classes) {
+    // Every coclass of the type library is documented, and nothing else is.
+    std::set<std::wstring> in_library, in_tables;
+    for (UINT i = 0, n = library->GetTypeInfoCount(); i < n; ++i) {
+        TYPEKIND kind = TKIND_MAX;
+        library->GetTypeInfoType(i, &kind);
+        if (kind != TKIND_COCLASS) continue;
+        unique_bstr name;
+        library->GetDocumentation(static_cast<INT>(i), name.put(), nullptr, nullptr, nullptr);
+        in_library.insert(std::wstring(name.view()));
+    }
+    for (const documented_class& c : documented().classes) in_tables.insert(c.name);
+    ASSERT_FALSE(in_tables.empty()) << "brindle_documented.tsv beside the test";
+    EXPECT_EQ(in_library, in_tables);
+    for (const documented_class& c : documented().classes) {
         SCOPED_TRACE(c.name);
         com_ptr<ITypeInfo> coclass;
         ASSERT_HRESULT_SUCCEEDED(library->GetTypeInfoOfGuid(guid(c.clsid), coclass.put()));
@@ -148,7 +138,7 @@ TEST_F(Server, ClassesCarryTheirFlagsAndDefaultInterfaces) {
         ASSERT_HRESULT_SUCCEEDED(coclass->GetTypeAttr(&attr));
         EXPECT_EQ(attr->typekind, TKIND_COCLASS);
         WORD expected = c.creatable ? TYPEFLAG_FCANCREATE : 0;
-        if (std::wstring(c.name) == L"tavFSO") expected |= TYPEFLAG_FAPPOBJECT | TYPEFLAG_FPREDECLID;
+        if (c.name == L"tavFSO") expected |= TYPEFLAG_FAPPOBJECT | TYPEFLAG_FPREDECLID;
         EXPECT_EQ(attr->wTypeFlags & (TYPEFLAG_FCANCREATE | TYPEFLAG_FAPPOBJECT | TYPEFLAG_FPREDECLID), expected);
         EXPECT_EQ(attr->cImplTypes, 1);
         coclass->ReleaseTypeAttr(attr);
@@ -180,18 +170,17 @@ TEST_F(Server, ClassesCarryTheirFlagsAndDefaultInterfaces) {
 // under its dispatch id; and no interface has members beyond the documented ones.
 TEST_F(Server, MembersHaveTheDocumentedSlotsAndDispatchIds) {
     std::map<std::wstring, int> per_interface;
-    for (const member_row& row : documented_members) {
-        SCOPED_TRACE(std::wstring(row.interface_name) + L"." + row.name);
+    for (const documented_member& row : documented().members) {
+        SCOPED_TRACE(row.interface_name + L"." + row.name);
         ++per_interface[row.interface_name];
-        EXPECT_EQ(header_slot(row.interface_name, row.name), row.slot);
 
         const documented_class* c = nullptr;
-        for (const documented_class& d : documented_classes)
-            if (std::wstring(d.interface_name) == row.interface_name) c = &d;
+        for (const documented_class& d : documented().classes)
+            if (d.interface_name == row.interface_name) c = &d;
         ASSERT_NE(c, nullptr);
         com_ptr<ITypeInfo> dispatch;
         ASSERT_HRESULT_SUCCEEDED(library->GetTypeInfoOfGuid(guid(c->iid), dispatch.put()));
-        LPOLESTR names[] = {const_cast<LPOLESTR>(row.name)};
+        LPOLESTR names[] = {const_cast<LPOLESTR>(row.name.c_str())};
         MEMBERID id = 0;
         ASSERT_HRESULT_SUCCEEDED(dispatch->GetIDsOfNames(names, 1, &id));
         EXPECT_EQ(id, row.id);
@@ -215,7 +204,7 @@ TEST_F(Server, MembersHaveTheDocumentedSlotsAndDispatchIds) {
         vtable->ReleaseTypeAttr(attr);
         EXPECT_TRUE(found);
     }
-    for (const documented_class& c : documented_classes) {
+    for (const documented_class& c : documented().classes) {
         SCOPED_TRACE(c.interface_name);
         com_ptr<ITypeInfo> vtable = vtable_info(c.iid);
         TYPEATTR* attr = nullptr;
@@ -228,7 +217,7 @@ TEST_F(Server, MembersHaveTheDocumentedSlotsAndDispatchIds) {
 
 // Late binding by name on live objects answers the same ids; 0x60030008 belongs to nobody.
 TEST_F(Server, LiveObjectsResolveNamesToTheDocumentedIds) {
-    for (const documented_class& c : documented_classes) {
+    for (const documented_class& c : documented().classes) {
         if (!c.creatable) continue;
         SCOPED_TRACE(c.name);
         com_ptr<IDispatch> object;
@@ -236,9 +225,9 @@ TEST_F(Server, LiveObjectsResolveNamesToTheDocumentedIds) {
         UINT count = 0;
         EXPECT_HRESULT_SUCCEEDED(object->GetTypeInfoCount(&count));
         EXPECT_EQ(count, 1u);
-        for (const member_row& row : documented_members) {
-            if (std::wstring(row.interface_name) != c.interface_name) continue;
-            LPOLESTR names[] = {const_cast<LPOLESTR>(row.name)};
+        for (const documented_member& row : documented().members) {
+            if (row.interface_name != c.interface_name) continue;
+            LPOLESTR names[] = {const_cast<LPOLESTR>(row.name.c_str())};
             DISPID id = 0;
             EXPECT_HRESULT_SUCCEEDED(object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id)) << row.name;
             EXPECT_EQ(id, row.id) << row.name;
@@ -365,22 +354,42 @@ TEST_F(Server, EnumerationsHoldTheirValues) {
     }
 }
 
-TEST_F(Server, OlderIdentitiesAreHiddenAliasesOfTheFsoInterface) {
-    for (const wchar_t* iid : tavFSO_older) {
+// The earlier identities of _tavFSO are hidden dual interfaces with the same members in the
+// same slots, so that the automation marshaller can serve clients built against them.
+TEST_F(Server, OlderIdentitiesCarryTheFsoInterfacesMembers) {
+    com_ptr<ITypeInfo> current = vtable_info(L"{4D60E7BF-5B5D-419F-86B9-F582004901E1}");
+    ASSERT_TRUE(current);
+    TYPEATTR* current_attr = nullptr;
+    ASSERT_HRESULT_SUCCEEDED(current->GetTypeAttr(&current_attr));
+    const UINT functions = current_attr->cFuncs;
+    current->ReleaseTypeAttr(current_attr);
+    const documented_class* fso = documented().find(L"tavFSO");
+    ASSERT_NE(fso, nullptr);
+    ASSERT_EQ(fso->older_iids.size(), 4u);
+    for (const std::wstring& iid : fso->older_iids) {
         SCOPED_TRACE(iid);
-        com_ptr<ITypeInfo> alias;
-        ASSERT_HRESULT_SUCCEEDED(library->GetTypeInfoOfGuid(guid(iid), alias.put()));
+        com_ptr<ITypeInfo> dispatch;
+        ASSERT_HRESULT_SUCCEEDED(library->GetTypeInfoOfGuid(guid(iid), dispatch.put()));
         TYPEATTR* attr = nullptr;
-        ASSERT_HRESULT_SUCCEEDED(alias->GetTypeAttr(&attr));
-        EXPECT_EQ(attr->typekind, TKIND_ALIAS);
-        EXPECT_TRUE(attr->wTypeFlags & TYPEFLAG_FHIDDEN);
-        ASSERT_EQ(attr->tdescAlias.vt, VT_USERDEFINED);
-        com_ptr<ITypeInfo> target;
-        ASSERT_HRESULT_SUCCEEDED(alias->GetRefTypeInfo(attr->tdescAlias.hreftype, target.put()));
-        alias->ReleaseTypeAttr(attr);
-        unique_bstr name;
-        target->GetDocumentation(MEMBERID_NIL, name.put(), nullptr, nullptr, nullptr);
-        EXPECT_EQ(name.view(), L"_tavFSO");
+        ASSERT_HRESULT_SUCCEEDED(dispatch->GetTypeAttr(&attr));
+        EXPECT_EQ(attr->typekind, TKIND_DISPATCH);
+        const WORD dual = TYPEFLAG_FHIDDEN | TYPEFLAG_FDUAL | TYPEFLAG_FNONEXTENSIBLE;
+        EXPECT_EQ(attr->wTypeFlags & dual, dual);
+        dispatch->ReleaseTypeAttr(attr);
+        com_ptr<ITypeInfo> older = vtable_info(iid);
+        ASSERT_HRESULT_SUCCEEDED(older->GetTypeAttr(&attr));
+        EXPECT_EQ(attr->cFuncs, functions);
+        older->ReleaseTypeAttr(attr);
+        for (UINT i = 0; i < functions; ++i) {
+            FUNCDESC *a = nullptr, *b = nullptr;
+            ASSERT_HRESULT_SUCCEEDED(current->GetFuncDesc(i, &a));
+            ASSERT_HRESULT_SUCCEEDED(older->GetFuncDesc(i, &b));
+            EXPECT_EQ(a->memid, b->memid);
+            EXPECT_EQ(a->oVft, b->oVft);
+            EXPECT_EQ(a->cParams, b->cParams);
+            current->ReleaseFuncDesc(a);
+            older->ReleaseFuncDesc(b);
+        }
     }
 }
 
@@ -404,7 +413,7 @@ TEST_F(Server, RussianHelpStrings) {
 // ---- class objects and lifetime ----------------------------------------------------------------
 
 TEST_F(Server, ClassFactoriesOnlyForCreatableClasses) {
-    for (const documented_class& c : documented_classes) {
+    for (const documented_class& c : documented().classes) {
         SCOPED_TRACE(c.name);
         HRESULT hr = S_OK;
         com_ptr<IClassFactory> f = factory(c.clsid, &hr);
@@ -434,9 +443,9 @@ TEST_F(Server, FsoAnswersToAllFiveIdentitiesWithOneInterface) {
     ASSERT_HRESULT_SUCCEEDED(CoCreateInstance(CLSID_tavFSO, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, fso.put_void()));
     com_ptr<_tavFSO> current;
     ASSERT_HRESULT_SUCCEEDED(fso.query(current));
-    std::vector<const wchar_t*> all(std::begin(tavFSO_older), std::end(tavFSO_older));
+    std::vector<std::wstring> all = documented().find(L"tavFSO")->older_iids;
     all.push_back(L"{4D60E7BF-5B5D-419F-86B9-F582004901E1}");
-    for (const wchar_t* iid : all) {
+    for (const std::wstring& iid : all) {
         SCOPED_TRACE(iid);
         com_ptr<IUnknown> older;
         ASSERT_HRESULT_SUCCEEDED(fso.query(guid(iid), older.put_void()));
@@ -454,7 +463,7 @@ TEST_F(Server, FsoAnswersToAllFiveIdentitiesWithOneInterface) {
     com_ptr<ISupportErrorInfo> support;
     ASSERT_HRESULT_SUCCEEDED(fso.query(support));
     EXPECT_EQ(support->InterfaceSupportsErrorInfo(IID__tavFSO), S_OK);
-    EXPECT_EQ(support->InterfaceSupportsErrorInfo(guid(tavFSO_older[0])), S_OK);
+    EXPECT_EQ(support->InterfaceSupportsErrorInfo(guid(documented().find(L"tavFSO")->older_iids.at(0))), S_OK);
     EXPECT_EQ(support->InterfaceSupportsErrorInfo(IID_IClassFactory), S_FALSE);
     com_ptr<IUnknown> none;
     EXPECT_EQ(fso.query(IID_IClassFactory, none.put_void()), E_NOINTERFACE);
@@ -580,7 +589,7 @@ TEST_F(Server, RegistrationWritesTheTableAndUnregistrationRemovesIt) {
         L"TypeLib\\" + libid + L"\\2.4\\0\\" + platform + L"|=" + dll_path,
         L"TypeLib\\" + libid + L"\\2.4\\FLAGS|=0",
     };
-    for (const documented_class& c : documented_classes) {
+    for (const documented_class& c : documented().classes) {
         const std::wstring iface = std::wstring(L"Interface\\") + c.iid;
         expected.push_back(iface + L"|=" + c.interface_name);
         expected.push_back(iface + L"\\ProxyStubClsid32|={00020424-0000-0000-C000-000000000046}");
@@ -612,16 +621,15 @@ TEST_F(Server, RegistrationWritesTheTableAndUnregistrationRemovesIt) {
 // ---- resources -------------------------------------------------------------------------------
 
 TEST_F(Server, InterfaceIdentityResourcesByteForByte) {
-    for (const documented_class& c : documented_classes) {
-        std::wstring name = std::wstring(L"_IID_") + c.name;
+    for (const documented_class& c : documented().classes) {
+        std::wstring name = L"_IID_" + c.name;
         CharUpperW(name.data());
         SCOPED_TRACE(name);
         HRSRC found = FindResourceW(dll, name.c_str(), L"CUSTOM");
         ASSERT_NE(found, nullptr);
         const BYTE* data = static_cast<const BYTE*>(LockResource(LoadResource(dll, found)));
         std::vector<GUID> iids;
-        if (std::wstring(c.name) == L"tavFSO")
-            for (const wchar_t* older : tavFSO_older) iids.push_back(guid(older));
+        for (const std::wstring& older : c.older_iids) iids.push_back(guid(older));
         iids.push_back(guid(c.iid));
         std::vector<BYTE> expected(4);
         DWORD count = static_cast<DWORD>(iids.size() * 16);
