@@ -5,25 +5,11 @@
 #include <string>
 
 #include "app/version.h"
+#include "common/module_path.h"
 
 namespace pellmark {
 
 namespace {
-
-std::wstring executable_directory() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0) return {};
-        if (length < path.size()) {
-            path.resize(length);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
-    size_t slash = path.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
-}
 
 HRESULT give(const wchar_t* text, BSTR* out) {
     if (!out) return E_POINTER;
@@ -70,7 +56,7 @@ public:
 
 private:
     std::atomic<ULONG> refs_{1};
-    std::wstring directory_ = executable_directory();
+    std::wstring directory_ = tavrin::module_folder(nullptr);
 };
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "Brindle.h"
 #include "component/server/class_table.h"
 #include "common/com_ptr.h"
+#include "common/module_path.h"
 #include "component/server/dispatcher.h"
 
 #include <atomic>
@@ -35,7 +36,7 @@ struct type_library_cache {
 
     void load() noexcept {
         try {
-            std::wstring path = module_path();
+            std::wstring path = tavrin::module_path(g_module);
             if (path.empty()) { status = HRESULT_FROM_WIN32(GetLastError()); return; }
             status = LoadTypeLibEx(path.c_str(), REGKIND_NONE, library.put());
             if (FAILED(status)) return;
@@ -92,16 +93,6 @@ const cached_interface* find_interface(REFIID iid, HRESULT* hr) noexcept {
 }  // namespace
 
 HMODULE module_handle() noexcept { return g_module; }
-
-std::wstring module_path() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        DWORD n = GetModuleFileNameW(g_module, path.data(), static_cast<DWORD>(path.size()));
-        if (n == 0) return {};
-        if (n < path.size()) { path.resize(n); return path; }
-        path.resize(path.size() * 2);
-    }
-}
 
 void object_created() noexcept { ++g_objects; }
 void object_destroyed() noexcept { --g_objects; }

@@ -11,8 +11,6 @@
 namespace brindle {
 
 HMODULE module_handle() noexcept;
-// Full path of this DLL, as registration writes it and LoadTypeLibEx reads it.
-std::wstring module_path();
 
 // Every COM object of the library (class factories included) counts itself while it lives.
 void object_created() noexcept;

@@ -4,7 +4,7 @@
 //   TypeLib\{LIBID}\2.4                     = "Tavrin - File I/O support 1.00"
 //     0\win32 (win64 in a 64-bit build)     = path of this DLL
 //     FLAGS = "0", HELPDIR = folder of this DLL
-//   Interface\{IID} of every default interface = "_X"
+//   Interface\{IID} of every default interface and of each of its earlier identities = "_X"
 //     ProxyStubClsid, ProxyStubClsid32      = {00020424-...} (marshalled through the type library)
 //     TypeLib = {LIBID}, value Version = "2.4"
 //   for every creatable class X:
@@ -17,8 +17,16 @@
 // The TypeLib\{LIBID} key itself is removed only when no other version is left in it.
 // Interfaces are written here rather than by RegisterTypeLib so that the entry of the automation
 // runtime's own _Collection interface, which our library also describes, is never touched.
+//
+// A registration that fails part-way takes back exactly what it wrote: keys it created are
+// removed and values it replaced get their old data back, so a working earlier registration
+// stays as it was.
+#include "component/server/registration.h"
+
 #include "component/server/class_table.h"
 #include "component/server/module.h"
+#include "common/module_path.h"
+#include "common/registry.h"
 #include "common/unique_handle.h"
 
 #include <string>
@@ -27,33 +35,13 @@
 namespace brindle {
 namespace {
 
+using tavrin::guid_text;
+
 const wchar_t current_version_suffix[] = L".1";
 const wchar_t automation_marshaller[] = L"{00020424-0000-0000-C000-000000000046}";
 
-std::wstring guid_text(const GUID& guid) {
-    wchar_t text[40] = {};
-    StringFromGUID2(guid, text, 40);
-    return text;
-}
-
 std::wstring version_text() {
     return std::to_wstring(type_library_major) + L"." + std::to_wstring(type_library_minor);
-}
-
-// Writes the default value (value_name nullptr) or a named string value of a key, creating the key.
-LSTATUS set_value(const std::wstring& key, const wchar_t* value_name, const std::wstring& value) {
-    tavrin::unique_hkey handle;
-    LSTATUS status = RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                                     handle.put(), nullptr);
-    if (status != ERROR_SUCCESS) return status;
-    return RegSetValueExW(handle.get(), value_name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                          static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-}
-
-LSTATUS delete_tree(const std::wstring& key) {
-    LSTATUS status = RegDeleteTreeW(HKEY_CLASSES_ROOT, key.c_str());
-    if (status == ERROR_SUCCESS) status = RegDeleteKeyW(HKEY_CLASSES_ROOT, key.c_str());
-    return status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status;
 }
 
 // Removes a key when it has neither subkeys nor values.
@@ -72,8 +60,83 @@ const wchar_t* platform_subkey() {
     return sizeof(void*) == 8 ? L"win64" : L"win32";
 }
 
-LSTATUS register_all() {
-    const std::wstring path = module_path();
+// The writes of one registration, each remembered with what it replaced.
+class registry_transaction {
+public:
+    explicit registry_transaction(const registry_writer& write) : write_(write) {}
+    registry_transaction(const registry_transaction&) = delete;
+    registry_transaction& operator=(const registry_transaction&) = delete;
+
+    LSTATUS set(const std::wstring& key, const wchar_t* name, const std::wstring& value) {
+        if (LSTATUS status = create_key(key)) return status;
+        tavrin::unique_hkey handle;
+        if (LSTATUS status = RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
+                                           handle.put()))
+            return status;
+        undo step{key, false, name ? name : L"", name != nullptr, false, REG_NONE, {}};
+        DWORD type = 0, size = 0;
+        if (RegQueryValueExW(handle.get(), name, nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
+            step.data.resize(size);
+            if (RegQueryValueExW(handle.get(), name, nullptr, &type, step.data.data(), &size) == ERROR_SUCCESS) {
+                step.data.resize(size);
+                step.value_existed = true;
+                step.type = type;
+            }
+        }
+        steps_.push_back(std::move(step));
+        return write_(handle.get(), name, value);
+    }
+
+    // Undoes every step, the last one first.
+    void roll_back() noexcept {
+        for (auto step = steps_.rbegin(); step != steps_.rend(); ++step) {
+            if (step->created_key) {
+                RegDeleteKeyW(HKEY_CLASSES_ROOT, step->key.c_str());
+                continue;
+            }
+            tavrin::unique_hkey handle;
+            if (RegOpenKeyExW(HKEY_CLASSES_ROOT, step->key.c_str(), 0, KEY_SET_VALUE, handle.put())) continue;
+            const wchar_t* name = step->named ? step->name.c_str() : nullptr;
+            if (step->value_existed)
+                RegSetValueExW(handle.get(), name, 0, step->type, step->data.data(), static_cast<DWORD>(step->data.size()));
+            else
+                RegDeleteValueW(handle.get(), name);
+        }
+        steps_.clear();
+    }
+
+private:
+    struct undo {
+        std::wstring key;
+        bool created_key;
+        std::wstring name;
+        bool named;
+        bool value_existed;
+        DWORD type;
+        std::vector<BYTE> data;
+    };
+
+    // Creates the key one level at a time, so that every key this call brings into being is known.
+    LSTATUS create_key(const std::wstring& key) {
+        for (std::size_t end = 0; end != std::wstring::npos;) {
+            end = key.find(L'\\', end + 1);
+            std::wstring part = key.substr(0, end);
+            tavrin::unique_hkey handle;
+            DWORD disposition = 0;
+            if (LSTATUS status = RegCreateKeyExW(HKEY_CLASSES_ROOT, part.c_str(), 0, nullptr, 0, KEY_READ, nullptr,
+                                                 handle.put(), &disposition))
+                return status;
+            if (disposition == REG_CREATED_NEW_KEY) steps_.push_back({part, true, {}, false, false, REG_NONE, {}});
+        }
+        return ERROR_SUCCESS;
+    }
+
+    const registry_writer& write_;
+    std::vector<undo> steps_;
+};
+
+LSTATUS register_all(registry_transaction& registry) {
+    const std::wstring path = tavrin::module_path(module_handle());
     if (path.empty()) return static_cast<LSTATUS>(GetLastError());
     const std::wstring folder = path.substr(0, path.find_last_of(L'\\'));
     const std::wstring libid = guid_text(type_library_id);
@@ -92,12 +155,18 @@ LSTATUS register_all() {
         {typelib + L"\\HELPDIR", nullptr, folder},
     };
     for (const class_info& c : class_table()) {
-        const std::wstring iface = L"Interface\\" + guid_text(*c.iid);
-        writes.push_back({iface, nullptr, c.interface_name});
-        writes.push_back({iface + L"\\ProxyStubClsid", nullptr, automation_marshaller});
-        writes.push_back({iface + L"\\ProxyStubClsid32", nullptr, automation_marshaller});
-        writes.push_back({iface + L"\\TypeLib", nullptr, libid});
-        writes.push_back({iface + L"\\TypeLib", L"Version", version});
+        const identity_list identities = class_identities(c);
+        std::vector<IID> iids;
+        for (std::size_t i = 0; i < identities.count; ++i) iids.push_back(identities.at(i));
+        if (!identities.contains(*c.iid)) iids.push_back(*c.iid);
+        for (const IID& iid : iids) {
+            const std::wstring iface = L"Interface\\" + guid_text(iid);
+            writes.push_back({iface, nullptr, c.interface_name});
+            writes.push_back({iface + L"\\ProxyStubClsid", nullptr, automation_marshaller});
+            writes.push_back({iface + L"\\ProxyStubClsid32", nullptr, automation_marshaller});
+            writes.push_back({iface + L"\\TypeLib", nullptr, libid});
+            writes.push_back({iface + L"\\TypeLib", L"Version", version});
+        }
         if (!c.create) continue;
         const std::wstring progid = std::wstring(progid_prefix) + c.name;
         const std::wstring clsid = L"CLSID\\" + guid_text(*c.clsid);
@@ -116,8 +185,7 @@ LSTATUS register_all() {
         writes.push_back({progid + current_version_suffix + L"\\CLSID", nullptr, guid_text(*c.clsid)});
     }
     for (const write& w : writes) {
-        LSTATUS status = set_value(w.key, w.name, w.value);
-        if (status != ERROR_SUCCESS) return status;
+        if (LSTATUS status = registry.set(w.key, w.name, w.value)) return status;
     }
     return ERROR_SUCCESS;
 }
@@ -126,10 +194,12 @@ LSTATUS unregister_all() {
     const std::wstring libid = guid_text(type_library_id);
     LSTATUS first_failure = ERROR_SUCCESS;
     auto remove = [&](const std::wstring& key) {
-        LSTATUS status = delete_tree(key);
+        LSTATUS status = tavrin::delete_key_tree(HKEY_CLASSES_ROOT, key);
         if (status != ERROR_SUCCESS && first_failure == ERROR_SUCCESS) first_failure = status;
     };
     for (const class_info& c : class_table()) {
+        const identity_list identities = class_identities(c);
+        for (std::size_t i = 0; i < identities.count; ++i) remove(L"Interface\\" + guid_text(identities.at(i)));
         remove(L"Interface\\" + guid_text(*c.iid));
         if (!c.create) continue;
         remove(L"CLSID\\" + guid_text(*c.clsid));
@@ -142,24 +212,43 @@ LSTATUS unregister_all() {
 }
 
 }  // namespace
-}  // namespace brindle
 
-extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() {
+const registry_writer& default_registry_writer() {
+    static const registry_writer writer = [](HKEY key, const wchar_t* name, const std::wstring& value) {
+        return RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                              static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    };
+    return writer;
+}
+
+HRESULT register_server(const registry_writer& write) noexcept {
+    registry_transaction registry(write);
+    LSTATUS status = ERROR_SUCCESS;
     try {
-        LSTATUS status = brindle::register_all();
-        if (status == ERROR_SUCCESS) return S_OK;
-        brindle::unregister_all();  // leave no half registration behind
-        return HRESULT_FROM_WIN32(status);
+        status = register_all(registry);
+    } catch (...) {
+        status = ERROR_NOT_ENOUGH_MEMORY;
+    }
+    if (status == ERROR_SUCCESS) return S_OK;
+    registry.roll_back();
+    return HRESULT_FROM_WIN32(status);
+}
+
+HRESULT unregister_server() noexcept {
+    try {
+        LSTATUS status = unregister_all();
+        return status == ERROR_SUCCESS ? S_OK : HRESULT_FROM_WIN32(status);
     } catch (...) {
         return E_OUTOFMEMORY;
     }
 }
 
+}  // namespace brindle
+
+extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() {
+    return brindle::register_server(brindle::default_registry_writer());
+}
+
 extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() {
-    try {
-        LSTATUS status = brindle::unregister_all();
-        return status == ERROR_SUCCESS ? S_OK : HRESULT_FROM_WIN32(status);
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+    return brindle::unregister_server();
 }

@@ -8,6 +8,8 @@
 #include <string>
 
 #include "TavrinComponents.h"
+#include "common/module_path.h"
+#include "common/registry.h"
 #include "common/unique_handle.h"
 #include "outside/components/com_object.h"
 
@@ -50,23 +52,10 @@ private:
     const ClassEntry& entry_;
 };
 
-std::wstring guid_text(const GUID& guid) {
-    wchar_t text[40] = {};
-    StringFromGUID2(guid, text, 40);
-    return text;
-}
-
-bool set_value(HKEY root, const std::wstring& path, const wchar_t* name, const std::wstring& value) {
-    unique_hkey key;
-    if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, key.put(), nullptr) != ERROR_SUCCESS)
-        return false;
-    return RegSetValueExW(key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                          static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
-}
-
 }  // namespace
 }  // namespace tavrin::components
 
+using namespace tavrin;
 using namespace tavrin::components;
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
@@ -93,30 +82,52 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
 
 STDAPI DllCanUnloadNow() { return g_server_locks == 0 ? S_OK : S_FALSE; }
 
-STDAPI DllRegisterServer() {
-    wchar_t path[MAX_PATH] = {};
-    DWORD length = GetModuleFileNameW(g_module, path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return SELFREG_E_CLASS;
+namespace {
+
+LSTATUS register_all() {
+    const std::wstring path = module_path(g_module);
+    if (path.empty()) return ERROR_BAD_PATHNAME;
     for (const auto& entry : kClasses) {
-        std::wstring clsid = guid_text(*entry.clsid);
-        std::wstring key = L"Software\\Classes\\CLSID\\" + clsid;
-        std::wstring progKey = L"Software\\Classes\\" + std::wstring(entry.progId);
-        bool ok = set_value(HKEY_LOCAL_MACHINE, key, nullptr, entry.description) &&
-                  set_value(HKEY_LOCAL_MACHINE, key + L"\\InprocServer32", nullptr, path) &&
-                  set_value(HKEY_LOCAL_MACHINE, key + L"\\InprocServer32", L"ThreadingModel", L"Apartment") &&
-                  set_value(HKEY_LOCAL_MACHINE, key + L"\\ProgID", nullptr, entry.progId) &&
-                  set_value(HKEY_LOCAL_MACHINE, progKey, nullptr, entry.description) &&
-                  set_value(HKEY_LOCAL_MACHINE, progKey + L"\\CLSID", nullptr, clsid);
-        if (!ok) return SELFREG_E_CLASS;
+        const std::wstring clsid = guid_text(*entry.clsid);
+        const std::wstring key = L"Software\\Classes\\CLSID\\" + clsid;
+        const std::wstring prog_key = L"Software\\Classes\\" + std::wstring(entry.progId);
+        const struct { std::wstring key; const wchar_t* name; std::wstring value; } writes[] = {
+            {key, nullptr, entry.description},
+            {key + L"\\InprocServer32", nullptr, path},
+            {key + L"\\InprocServer32", L"ThreadingModel", L"Apartment"},
+            {key + L"\\ProgID", nullptr, entry.progId},
+            {prog_key, nullptr, entry.description},
+            {prog_key + L"\\CLSID", nullptr, clsid},
+        };
+        for (const auto& w : writes)
+            if (LSTATUS status = set_string_value(HKEY_LOCAL_MACHINE, w.key, w.name, w.value)) return status;
     }
-    return S_OK;
+    return ERROR_SUCCESS;
+}
+
+void unregister_all() {
+    for (const auto& entry : kClasses) {
+        delete_key_tree(HKEY_LOCAL_MACHINE, L"Software\\Classes\\CLSID\\" + guid_text(*entry.clsid));
+        delete_key_tree(HKEY_LOCAL_MACHINE, L"Software\\Classes\\" + std::wstring(entry.progId));
+    }
+}
+
+}  // namespace
+
+// Neither entry point lets an exception out: running out of memory is a failure status.
+STDAPI DllRegisterServer() {
+    try {
+        return register_all() == ERROR_SUCCESS ? S_OK : SELFREG_E_CLASS;
+    } catch (...) {
+        return E_OUTOFMEMORY;
+    }
 }
 
 STDAPI DllUnregisterServer() {
-    for (const auto& entry : kClasses) {
-        std::wstring clsid = L"Software\\Classes\\CLSID\\" + guid_text(*entry.clsid);
-        RegDeleteTreeW(HKEY_LOCAL_MACHINE, clsid.c_str());
-        RegDeleteTreeW(HKEY_LOCAL_MACHINE, (L"Software\\Classes\\" + std::wstring(entry.progId)).c_str());
+    try {
+        unregister_all();
+        return S_OK;
+    } catch (...) {
+        return E_OUTOFMEMORY;
     }
-    return S_OK;
 }

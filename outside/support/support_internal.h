@@ -23,11 +23,6 @@ HRESULT guarded(Body&& body) noexcept {
     }
 }
 
-// The text of a BSTR argument; a NULL BSTR is the empty string.
-inline std::wstring_view text_of(BSTR value) noexcept {
-    return value ? std::wstring_view(value, SysStringLen(value)) : std::wstring_view();
-}
-
 // A new BSTR holding text, stored in *out. Throws std::bad_alloc when it cannot be had.
 inline HRESULT deliver(BSTR* out, std::wstring_view text) {
     BSTR value = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));

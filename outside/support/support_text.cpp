@@ -182,8 +182,8 @@ TS_API tsBuildFileName(BSTR directory, BSTR name, BSTR* result) {
     if (!result) return E_POINTER;
     *result = nullptr;
     return guarded([&] {
-        std::wstring_view dir = text_of(directory);
-        std::wstring_view file = text_of(name);
+        std::wstring_view dir = bstr_view(directory);
+        std::wstring_view file = bstr_view(name);
         if (dir.empty()) return deliver(result, file);
         while (!dir.empty() && dir.back() == L'\\') dir.remove_suffix(1);
         while (!file.empty() && file.front() == L'\\') file.remove_prefix(1);
@@ -197,19 +197,19 @@ TS_API tsBuildFileName(BSTR directory, BSTR name, BSTR* result) {
 TS_API tsGetFilePath(BSTR path, BSTR* result) {
     if (!result) return E_POINTER;
     *result = nullptr;
-    return guarded([&] { return deliver(result, directory_part(text_of(path))); });
+    return guarded([&] { return deliver(result, directory_part(bstr_view(path))); });
 }
 
 TS_API tsGetFileName(BSTR path, BSTR* result) {
     if (!result) return E_POINTER;
     *result = nullptr;
-    return guarded([&] { return deliver(result, name_part(text_of(path))); });
+    return guarded([&] { return deliver(result, name_part(bstr_view(path))); });
 }
 
 TS_API tsIsFileExist(BSTR path, VARIANT_BOOL* result) {
     if (!result) return E_POINTER;
     *result = VARIANT_FALSE;
-    std::wstring_view name = text_of(path);
+    std::wstring_view name = bstr_view(path);
     // An embedded NUL would make the system look at a different, shorter name.
     if (name.empty() || name.find(L'\0') != std::wstring_view::npos) return S_OK;
     *result = GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES ? VARIANT_TRUE : VARIANT_FALSE;
@@ -220,7 +220,7 @@ TS_API tsTrimEx(BSTR text, BSTR* result) {
     if (!result) return E_POINTER;
     *result = nullptr;
     return guarded([&] {
-        std::wstring_view value = text_of(text);
+        std::wstring_view value = bstr_view(text);
         while (!value.empty() && is_blank(value.front())) value.remove_prefix(1);
         while (!value.empty() && is_blank(value.back())) value.remove_suffix(1);
         return deliver(result, value);
@@ -230,7 +230,7 @@ TS_API tsTrimEx(BSTR text, BSTR* result) {
 TS_API tsStrConvB(BSTR text, SAFEARRAY** result) {
     if (!result) return E_POINTER;
     *result = nullptr;
-    return guarded([&] { return wide_to_byte_array(CP_ACP, text_of(text), result); });
+    return guarded([&] { return wide_to_byte_array(CP_ACP, bstr_view(text), result); });
 }
 
 TS_API tsStrConvW(SAFEARRAY* bytes, BSTR* result) {
@@ -247,13 +247,13 @@ TS_API tsStrConvW(SAFEARRAY* bytes, BSTR* result) {
 TS_API tsOemToAnsi(BSTR text, BSTR* result) {
     if (!result) return E_POINTER;
     *result = nullptr;
-    return guarded([&] { return reinterpret_code_page(CP_ACP, CP_OEMCP, text_of(text), result); });
+    return guarded([&] { return reinterpret_code_page(CP_ACP, CP_OEMCP, bstr_view(text), result); });
 }
 
 TS_API tsAnsiToOem(BSTR text, BSTR* result) {
     if (!result) return E_POINTER;
     *result = nullptr;
-    return guarded([&] { return reinterpret_code_page(CP_OEMCP, CP_ACP, text_of(text), result); });
+    return guarded([&] { return reinterpret_code_page(CP_OEMCP, CP_ACP, bstr_view(text), result); });
 }
 
 TS_API tsHiWord(ULONG value, LONG* result) {

@@ -1,6 +1,7 @@
 // Host and program queries, the hidden owner window, window placement and icons as pictures.
 #include "support_internal.h"
 #include "common/com_ptr.h"
+#include "common/module_path.h"
 #include "common/unique_handle.h"
 
 #include <olectl.h>
@@ -18,21 +19,6 @@ constexpr wchar_t thunder_class[] = L"TavrinThunderMain";
 constexpr wchar_t app_paths_key[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
 
 HINSTANCE this_module() noexcept { return reinterpret_cast<HINSTANCE>(&__ImageBase); }
-
-// Full path of the running executable, however long.
-std::wstring executable_path() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0) return {};
-        if (length < path.size()) {
-            path.resize(length);
-            return path;
-        }
-        if (path.size() >= 32768) return {};
-        path.resize(path.size() * 2);
-    }
-}
 
 bool set_string_value(HKEY key, const wchar_t* name, const std::wstring& value) noexcept {
     DWORD bytes = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
@@ -66,7 +52,7 @@ HRESULT picture_from_icon(HICON icon, IPictureDisp** result) noexcept {
 // A private copy of the named icon of the running executable at the given size; an empty name
 // gives the system's application icon. The caller owns the handle.
 HRESULT load_private_icon(BSTR name, int cx, int cy, unique_icon& icon) noexcept {
-    std::wstring_view text = text_of(name);
+    std::wstring_view text = bstr_view(name);
     if (text.find(L'\0') != std::wstring_view::npos) return E_INVALIDARG;
     SetLastError(0);
     if (text.empty()) {
@@ -110,7 +96,7 @@ TS_API tsRegisterAppPath(LONG* result) {
     if (!result) return E_POINTER;
     *result = 0;
     return guarded([&] {
-        std::wstring path = executable_path();
+        std::wstring path = module_path(nullptr);
         std::size_t slash = path.find_last_of(L'\\');
         if (path.empty() || slash == std::wstring::npos) return S_OK;
         std::wstring key_name = app_paths_key + path.substr(slash + 1);
@@ -142,7 +128,7 @@ TS_API tsSetWindowResIconAll(HWND window, BSTR iconName, VARIANT_BOOL* result) {
     if (!result) return E_POINTER;
     *result = VARIANT_FALSE;
     if (!window || !IsWindow(window)) return E_INVALIDARG;
-    std::wstring_view name = text_of(iconName);
+    std::wstring_view name = bstr_view(iconName);
     if (name.empty() || name.find(L'\0') != std::wstring_view::npos) return E_INVALIDARG;
     HINSTANCE exe = GetModuleHandleW(nullptr);
     // Shared loads: the system keeps the icons for the life of the process, so replacing them
