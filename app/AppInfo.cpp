@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/version.h"
+#include "common/com_object.h"
 #include "common/module_path.h"
 
 namespace pellmark {
@@ -23,24 +24,8 @@ HRESULT give(LONG value, LONG* out) {
     return S_OK;
 }
 
-class AppInfoObject final : public IAppInfo {
+class AppInfoObject final : public tavrin::com_object<AppInfoObject, tavrin::no_count, IAppInfo> {
 public:
-    STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
-        if (!out) return E_POINTER;
-        if (iid == IID_IUnknown || iid == IID_IAppInfo) {
-            *out = static_cast<IAppInfo*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
-    STDMETHODIMP_(ULONG) Release() override {
-        ULONG left = --refs_;
-        if (!left) delete this;
-        return left;
-    }
 
     STDMETHODIMP get_Title(BSTR* v) override { return give(kAppTitle, v); }
     STDMETHODIMP get_Path(BSTR* v) override { return give(directory_.c_str(), v); }
@@ -55,14 +40,13 @@ public:
     STDMETHODIMP get_Comments(BSTR* v) override { return give(L"Tavrin - Pellmark 1.00", v); }
 
 private:
-    std::atomic<ULONG> refs_{1};
     std::wstring directory_ = tavrin::module_folder(nullptr);
 };
 
 }  // namespace
 
 tavrin::com_ptr<IAppInfo> CreateAppInfo() {
-    return tavrin::com_ptr<IAppInfo>::attach(new AppInfoObject());
+    return tavrin::com_ptr<IAppInfo>::attach(AppInfoObject::create().detach());
 }
 
 }  // namespace pellmark

@@ -24,7 +24,7 @@ Hooks Hooks::Defaults() {
     hooks.createAppDialogs = [] { return create<IAppDialogs>(CLSID_AppDialogs, IID_IAppDialogs); };
     hooks.createWindowSettings = [] { return create<IWindowSettings>(CLSID_WindowSettings, IID_IWindowSettings); };
     hooks.createFileSaveDialog = [] {
-        return create<IFileSaveDialog>(CLSID_FileSaveDialog, IID_IFileSaveDialog);
+        return create<ITavrinFileSaveDialog>(CLSID_FileSaveDialog, IID_ITavrinFileSaveDialog);
     };
     hooks.createFSO = [](tavrin::com_ptr<_tavFSO>& fso) {
         return CoCreateInstance(CLSID_tavFSO, nullptr, CLSCTX_INPROC_SERVER, IID__tavFSO, fso.put_void());

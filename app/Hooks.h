@@ -21,7 +21,7 @@ struct Hooks {
     // The outside components, created by class identifier; a failure gives an empty pointer.
     std::function<tavrin::com_ptr<IAppDialogs>()> createAppDialogs;
     std::function<tavrin::com_ptr<IWindowSettings>()> createWindowSettings;
-    std::function<tavrin::com_ptr<IFileSaveDialog>()> createFileSaveDialog;
+    std::function<tavrin::com_ptr<ITavrinFileSaveDialog>()> createFileSaveDialog;
     // The component library's global tavFSO, created by class identifier; the HRESULT of the
     // creation is kept so that a failure can be reported with its reason.
     std::function<HRESULT(tavrin::com_ptr<_tavFSO>&)> createFSO;

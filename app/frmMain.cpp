@@ -120,7 +120,12 @@ LRESULT CALLBACK frmMain::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPA
         if (form->quitOnClose_) PostQuitMessage(0);
         return DefWindowProcW(hwnd, message, wParam, lParam);
     }
-    return form->Handle(message, wParam, lParam);
+    // No exception leaves a window procedure; the commands report their own (RunCommand).
+    try {
+        return form->Handle(message, wParam, lParam);
+    } catch (...) {
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
 }
 
 LRESULT frmMain::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -400,17 +405,35 @@ void frmMain::PreTranslateMessage(const MSG& msg) {
 }
 
 void frmMain::Form_KeyDown(WORD keyCode, int shift) {
-    if (keyCode == VK_F1 && shift == 1) ShowAbout();
+    if (keyCode == VK_F1 && shift == 1) RunCommand(&frmMain::ShowAbout);
     else if (keyCode == VK_ESCAPE && shift == 0) PostMessageW(hwnd_, WM_CLOSE, 0, 0);
-    else if (keyCode == VK_F5 && shift == 0) RefreshList();
-    else if (keyCode == VK_F2 && shift == 0) ExportList();
+    else if (keyCode == VK_F5 && shift == 0) RunCommand(&frmMain::RefreshList);
+    else if (keyCode == VK_F2 && shift == 0) RunCommand(&frmMain::ExportList);
 }
 
 void frmMain::tbMain_ButtonClick(const std::wstring& key) {
-    if (key == L"Export") ExportList();
-    else if (key == L"Refresh") RefreshList();
-    else if (key == L"About") ShowAbout();
-    else if (key == L"Help") OpenReadMe();
+    if (key == L"Export") RunCommand(&frmMain::ExportList);
+    else if (key == L"Refresh") RunCommand(&frmMain::RefreshList);
+    else if (key == L"About") RunCommand(&frmMain::ShowAbout);
+    else if (key == L"Help") RunCommand(&frmMain::OpenReadMe);
+}
+
+// A command that fails by an exception (out of memory, above all) tells the user so and leaves
+// the window as it was; nothing propagates into the message loop.
+void frmMain::RunCommand(void (frmMain::*command)()) noexcept {
+    const wchar_t* failure = nullptr;
+    try {
+        (this->*command)();
+    } catch (const std::bad_alloc&) {
+        failure = L"Недостаточно памяти для выполнения команды.";
+    } catch (...) {
+        failure = L"Команда не выполнена из-за внутренней ошибки.";
+    }
+    if (!failure) return;
+    try {
+        ShowMessage(failure, MB_OK | MB_ICONHAND);
+    } catch (...) {
+    }
 }
 
 void frmMain::ShowAbout() {
@@ -482,7 +505,7 @@ void frmMain::ExportList() {
     if (SUCCEEDED(hr)) hr = dialog->put_OwnerWindow(reinterpret_cast<LONG_PTR>(hwnd_));
     if (SUCCEEDED(hr)) hr = dialog->ShowSave(&confirmed);
     if (FAILED(hr)) {
-        ErrorObject error = ErrorFromCall(hr, dialog.get(), IID_IFileSaveDialog, L"FileSaveDialog");
+        ErrorObject error = ErrorFromCall(hr, dialog.get(), IID_ITavrinFileSaveDialog, L"FileSaveDialog");
         ShowMessage(L"Не удаётся открыть окно сохранения файла.\r\n\r\n" + ErrorText(error), MB_OK | MB_ICONHAND);
         return;
     }
@@ -496,7 +519,7 @@ void frmMain::ExportList() {
     tavrin::unique_bstr fileName;
     hr = dialog->get_FileName(fileName.put());
     if (FAILED(hr)) {
-        error = ErrorFromCall(hr, dialog.get(), IID_IFileSaveDialog, L"FileSaveDialog");
+        error = ErrorFromCall(hr, dialog.get(), IID_ITavrinFileSaveDialog, L"FileSaveDialog");
         failed = true;
     }
     if (!failed && !fso_) {

@@ -88,6 +88,7 @@ private:
     IAppDialogs* AppDialogs();
     void ShowError(const ErrorObject& error);
     void ShowMessage(const std::wstring& text, UINT style);
+    void RunCommand(void (frmMain::*command)()) noexcept;
     void OnGetInfoTip(NMLVGETINFOTIPW& tip);
     void OnToolTipText(NMTTDISPINFOW& info);
 

@@ -15,7 +15,7 @@ namespace pellmark::testing {
 namespace {
 
 // A save dialog that answers with the test's choice instead of asking.
-class FakeSaveDialog final : public IFileSaveDialog {
+class FakeSaveDialog final : public ITavrinFileSaveDialog {
 public:
     bool confirm = true;
     HRESULT showResult = S_OK;
@@ -26,8 +26,8 @@ public:
 
     STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
         if (!out) return E_POINTER;
-        if (iid == IID_IUnknown || iid == IID_IFileSaveDialog) {
-            *out = static_cast<IFileSaveDialog*>(this);
+        if (iid == IID_IUnknown || iid == IID_ITavrinFileSaveDialog) {
+            *out = static_cast<ITavrinFileSaveDialog*>(this);
             AddRef();
             return S_OK;
         }
@@ -125,9 +125,9 @@ protected:
     }
     frmMain& Open() {
         Hooks h = hooks.Make();
-        h.createFileSaveDialog = [this]() -> tavrin::com_ptr<IFileSaveDialog> {
+        h.createFileSaveDialog = [this]() -> tavrin::com_ptr<ITavrinFileSaveDialog> {
             if (!haveDialog) return nullptr;
-            return tavrin::com_ptr<IFileSaveDialog>::copy(&dialog);
+            return tavrin::com_ptr<ITavrinFileSaveDialog>::copy(&dialog);
         };
         auto realFSO = h.createFSO;
         h.createFSO = [this, realFSO](tavrin::com_ptr<_tavFSO>& fso) {

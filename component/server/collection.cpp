@@ -43,30 +43,10 @@ long long position_from(const VARIANT* v) {
 }  // namespace
 
 // IEnumVARIANT over a Collection, by position.
-class collection_enumerator final : public IEnumVARIANT {
+class collection_enumerator final : public tavrin::com_object<collection_enumerator, module_counter, IEnumVARIANT> {
 public:
-    static tavrin::com_ptr<IEnumVARIANT> create(tavrin::com_ptr<Collection> list, std::size_t position) {
-        auto object = std::make_unique<collection_enumerator>(std::move(list), position);
-        return tavrin::com_ptr<IEnumVARIANT>::attach(object.release());
-    }
     collection_enumerator(tavrin::com_ptr<Collection> list, std::size_t position) noexcept
-        : list_(std::move(list)), position_(position) { object_created(); }
-    ~collection_enumerator() { object_destroyed(); }
-
-    STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
-        if (!object) return E_POINTER;
-        *object = nullptr;
-        if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IEnumVARIANT)) return E_NOINTERFACE;
-        *object = static_cast<IEnumVARIANT*>(this);
-        AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++references_; }
-    STDMETHODIMP_(ULONG) Release() override {
-        ULONG left = --references_;
-        if (left == 0) std::unique_ptr<collection_enumerator> owner(this);
-        return left;
-    }
+        : list_(std::move(list)), position_(position) {}
 
     STDMETHODIMP Next(ULONG wanted, VARIANT* items, ULONG* fetched) override {
         if (!items || (wanted > 1 && !fetched)) return E_POINTER;
@@ -114,7 +94,6 @@ public:
 private:
     tavrin::com_ptr<Collection> list_;
     std::size_t position_;
-    std::atomic<ULONG> references_{1};
 };
 
 // ---- the library's side ------------------------------------------------------------------

@@ -1,6 +1,6 @@
 // The frame every class of the library is built on:
 //   class tavFoo : public brindle::dispatch_object<tavFoo, _tavFoo> { ...members only... };
-// gives IUnknown (with the class's earlier interface identities from the class table),
+// gives IUnknown (tavrin::com_object, answering the class's earlier interface identities too),
 // IDispatch through the embedded type library and ISupportErrorInfo. Objects are made with
 // tavFoo::create(...) and count toward DllCanUnloadNow while they live.
 #pragma once
@@ -9,6 +9,7 @@
 #include "component/server/dispatcher.h"
 #include "component/server/errors.h"
 #include "component/server/module.h"
+#include "common/com_object.h"
 #include "common/com_ptr.h"
 
 #include <windows.h>
@@ -21,38 +22,21 @@
 
 namespace brindle {
 
-template <class Derived, class Interface>
-class dispatch_object : public Interface, public ISupportErrorInfo {
-public:
-    template <class... Args>
-    static tavrin::com_ptr<Derived> create(Args&&... args) {
-        auto object = std::make_unique<Derived>(std::forward<Args>(args)...);
-        return tavrin::com_ptr<Derived>::attach(object.release());
-    }
+// Every object of the library counts toward DllCanUnloadNow while it lives.
+struct module_counter {
+    static void created() noexcept { object_created(); }
+    static void destroyed() noexcept { object_destroyed(); }
+};
 
+template <class Derived, class Interface>
+class dispatch_object : public tavrin::com_object<Derived, module_counter, Interface, ISupportErrorInfo> {
+public:
     // The default interface pointer of this object, for handing out.
     Interface* as_interface() noexcept { return static_cast<Interface*>(this); }
 
-    // IUnknown
-    STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
-        if (!object) return E_POINTER;
-        *object = nullptr;
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) || IsEqualIID(iid, __uuidof(Interface)) ||
-            is_older_identity(iid)) {
-            *object = static_cast<Interface*>(this);
-        } else if (IsEqualIID(iid, IID_ISupportErrorInfo)) {
-            *object = static_cast<ISupportErrorInfo*>(this);
-        } else {
-            return E_NOINTERFACE;
-        }
-        AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++references_; }
-    STDMETHODIMP_(ULONG) Release() override {
-        ULONG left = --references_;
-        if (left == 0) std::unique_ptr<Derived> owner(static_cast<Derived*>(this));
-        return left;
+    // IDispatch and the earlier identities of the default interface are the same v-table.
+    void* query_more(REFIID iid) noexcept {
+        return IsEqualIID(iid, IID_IDispatch) || is_older_identity(iid) ? static_cast<Interface*>(this) : nullptr;
     }
 
     // IDispatch
@@ -94,10 +78,7 @@ public:
     }
 
 protected:
-    dispatch_object() noexcept { object_created(); }
-    ~dispatch_object() { object_destroyed(); }
-    dispatch_object(const dispatch_object&) = delete;
-    dispatch_object& operator=(const dispatch_object&) = delete;
+    dispatch_object() noexcept = default;
 
 private:
     // The class's earlier interface identities, read once from its _IID_ resource.
@@ -108,8 +89,6 @@ private:
         }();
         return identities.contains(iid);
     }
-
-    std::atomic<ULONG> references_{1};
 };
 
 // Creation through a class factory.

@@ -74,130 +74,138 @@ int column_count(HWND listView) {
     return header ? static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
 }
 
-class WindowSettingsObject final : public ComObject<IWindowSettings> {
+class WindowSettingsObject final : public ComObject<WindowSettingsObject, IWindowSettings> {
 public:
     STDMETHODIMP SaveWindowPlacement(LONG_PTR window, BSTR section, BSTR key, IAppInfo* appInfo,
                                      VARIANT_BOOL ignoreMinimized, VARIANT_BOOL* stored) override {
-        if (!stored) return E_POINTER;
-        *stored = VARIANT_FALSE;
-        HWND hwnd = reinterpret_cast<HWND>(window);
-        if (!appInfo) return E_POINTER;
-        if (!IsWindow(hwnd)) return E_INVALIDARG;
-        WINDOWPLACEMENT wp{};
-        wp.length = sizeof(wp);
-        if (!GetWindowPlacement(hwnd, &wp)) return HRESULT_FROM_WIN32(GetLastError());
-        int show = static_cast<int>(wp.showCmd);
-        if (ignoreMinimized && (show == SW_SHOWMINIMIZED || show == SW_MINIMIZE || show == SW_SHOWMINNOACTIVE))
-            show = (wp.flags & WPF_RESTORETOMAXIMIZED) ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL;
-        if (!IsWindowVisible(hwnd)) show = SW_SHOWNORMAL;
-        POINT offset = workspace_offset(MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST));
-        StoredPlacement p{show, shifted(to_rect(wp.rcNormalPosition), offset.x, offset.y)};
-        if (write_text(key_of(appInfo, view_or_empty(section)), view_or_empty(key), format_placement(p)))
-            *stored = VARIANT_TRUE;
-        return S_OK;
+        return com_boundary([&]() -> HRESULT {
+            if (!stored) return E_POINTER;
+            *stored = VARIANT_FALSE;
+            HWND hwnd = reinterpret_cast<HWND>(window);
+            if (!appInfo) return E_POINTER;
+            if (!IsWindow(hwnd)) return E_INVALIDARG;
+            WINDOWPLACEMENT wp{};
+            wp.length = sizeof(wp);
+            if (!GetWindowPlacement(hwnd, &wp)) return HRESULT_FROM_WIN32(GetLastError());
+            int show = static_cast<int>(wp.showCmd);
+            if (ignoreMinimized && (show == SW_SHOWMINIMIZED || show == SW_MINIMIZE || show == SW_SHOWMINNOACTIVE))
+                show = (wp.flags & WPF_RESTORETOMAXIMIZED) ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL;
+            if (!IsWindowVisible(hwnd)) show = SW_SHOWNORMAL;
+            POINT offset = workspace_offset(MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST));
+            StoredPlacement p{show, shifted(to_rect(wp.rcNormalPosition), offset.x, offset.y)};
+            if (write_text(key_of(appInfo, view_or_empty(section)), view_or_empty(key), format_placement(p)))
+                *stored = VARIANT_TRUE;
+            return S_OK;
+        });
     }
 
     STDMETHODIMP LoadWindowPlacement(LONG_PTR window, BSTR section, BSTR key, IAppInfo* appInfo, LONG minWidth,
                                      LONG minHeight, LONG defaultShow, VARIANT_BOOL ignoreMinimized,
                                      VARIANT_BOOL* restored) override {
-        if (!restored) return E_POINTER;
-        *restored = VARIANT_FALSE;
-        HWND hwnd = reinterpret_cast<HWND>(window);
-        if (!appInfo) return E_POINTER;
-        if (!IsWindow(hwnd)) return E_INVALIDARG;
-        auto text = read_value(key_of(appInfo, view_or_empty(section)), view_or_empty(key));
-        auto stored = text ? parse_placement(*text) : std::nullopt;
-        if (!stored) {
-            if (defaultShow > 0) ShowWindow(hwnd, defaultShow);
+        return com_boundary([&]() -> HRESULT {
+            if (!restored) return E_POINTER;
+            *restored = VARIANT_FALSE;
+            HWND hwnd = reinterpret_cast<HWND>(window);
+            if (!appInfo) return E_POINTER;
+            if (!IsWindow(hwnd)) return E_INVALIDARG;
+            auto text = read_value(key_of(appInfo, view_or_empty(section)), view_or_empty(key));
+            auto stored = text ? parse_placement(*text) : std::nullopt;
+            if (!stored) {
+                if (defaultShow > 0) ShowWindow(hwnd, defaultShow);
+                return S_OK;
+            }
+            Rect r = stored->normal;
+            if (minWidth > 0 && r.width() < minWidth) r.right = r.left + minWidth;
+            if (minHeight > 0 && r.height() < minHeight) r.bottom = r.top + minHeight;
+            // A rectangle no monitor shows any more (a monitor removed, the resolution lowered) is
+            // moved onto the nearest monitor's work area.
+            RECT wr = to_win(r);
+            if (!MonitorFromRect(&wr, MONITOR_DEFAULTTONULL)) {
+                MONITORINFO mi{};
+                mi.cbSize = sizeof(mi);
+                if (GetMonitorInfoW(MonitorFromRect(&wr, MONITOR_DEFAULTTONEAREST), &mi))
+                    r = fit_into(r, to_rect(mi.rcWork));
+            }
+            int show = stored->show;
+            if (ignoreMinimized && (show == SW_SHOWMINIMIZED || show == SW_MINIMIZE || show == SW_SHOWMINNOACTIVE))
+                show = SW_SHOWNORMAL;
+            if (show != SW_SHOWMAXIMIZED && show != SW_SHOWMINIMIZED && show != SW_MINIMIZE &&
+                show != SW_SHOWMINNOACTIVE)
+                show = IsWindowVisible(hwnd) ? SW_SHOWNORMAL : SW_HIDE;
+            WINDOWPLACEMENT wp{};
+            wp.length = sizeof(wp);
+            GetWindowPlacement(hwnd, &wp);
+            wp.flags = 0;
+            wp.showCmd = static_cast<UINT>(show);
+            RECT screen = to_win(r);
+            POINT offset = workspace_offset(MonitorFromRect(&screen, MONITOR_DEFAULTTONEAREST));
+            wp.rcNormalPosition = to_win(shifted(r, -offset.x, -offset.y));
+            if (!SetWindowPlacement(hwnd, &wp)) return HRESULT_FROM_WIN32(GetLastError());
+            *restored = VARIANT_TRUE;
             return S_OK;
-        }
-        Rect r = stored->normal;
-        if (minWidth > 0 && r.width() < minWidth) r.right = r.left + minWidth;
-        if (minHeight > 0 && r.height() < minHeight) r.bottom = r.top + minHeight;
-        // A rectangle no monitor shows any more (a monitor removed, the resolution lowered) is
-        // moved onto the nearest monitor's work area.
-        RECT wr = to_win(r);
-        if (!MonitorFromRect(&wr, MONITOR_DEFAULTTONULL)) {
-            MONITORINFO mi{};
-            mi.cbSize = sizeof(mi);
-            if (GetMonitorInfoW(MonitorFromRect(&wr, MONITOR_DEFAULTTONEAREST), &mi))
-                r = fit_into(r, to_rect(mi.rcWork));
-        }
-        int show = stored->show;
-        if (ignoreMinimized && (show == SW_SHOWMINIMIZED || show == SW_MINIMIZE || show == SW_SHOWMINNOACTIVE))
-            show = SW_SHOWNORMAL;
-        if (show != SW_SHOWMAXIMIZED && show != SW_SHOWMINIMIZED && show != SW_MINIMIZE &&
-            show != SW_SHOWMINNOACTIVE)
-            show = IsWindowVisible(hwnd) ? SW_SHOWNORMAL : SW_HIDE;
-        WINDOWPLACEMENT wp{};
-        wp.length = sizeof(wp);
-        GetWindowPlacement(hwnd, &wp);
-        wp.flags = 0;
-        wp.showCmd = static_cast<UINT>(show);
-        RECT screen = to_win(r);
-        POINT offset = workspace_offset(MonitorFromRect(&screen, MONITOR_DEFAULTTONEAREST));
-        wp.rcNormalPosition = to_win(shifted(r, -offset.x, -offset.y));
-        if (!SetWindowPlacement(hwnd, &wp)) return HRESULT_FROM_WIN32(GetLastError());
-        *restored = VARIANT_TRUE;
-        return S_OK;
+        });
     }
 
     STDMETHODIMP SaveListViewLayout(LONG_PTR listView, BSTR key, IAppInfo* appInfo, VARIANT_BOOL includeOrder,
                                     VARIANT_BOOL* stored) override {
-        if (!stored) return E_POINTER;
-        *stored = VARIANT_FALSE;
-        HWND hwnd = reinterpret_cast<HWND>(listView);
-        if (!appInfo) return E_POINTER;
-        if (!IsWindow(hwnd)) return E_INVALIDARG;
-        int count = column_count(hwnd);
-        if (count <= 0) return S_OK;
-        std::vector<int> widths(count);
-        for (int i = 0; i < count; ++i)
-            widths[i] = static_cast<int>(SendMessageW(hwnd, LVM_GETCOLUMNWIDTH, i, 0));
-        std::wstring path = key_of(appInfo, kListViews);
-        std::wstring name = view_or_empty(key);
-        bool ok = write_text(path, name, format_int_list(widths));
-        if (ok && includeOrder) {
-            std::vector<int> order(count);
-            ok = SendMessageW(hwnd, LVM_GETCOLUMNORDERARRAY, count, reinterpret_cast<LPARAM>(order.data())) &&
-                 write_text(path, name + L".Order", format_int_list(order));
-        }
-        if (ok) *stored = VARIANT_TRUE;
-        return S_OK;
+        return com_boundary([&]() -> HRESULT {
+            if (!stored) return E_POINTER;
+            *stored = VARIANT_FALSE;
+            HWND hwnd = reinterpret_cast<HWND>(listView);
+            if (!appInfo) return E_POINTER;
+            if (!IsWindow(hwnd)) return E_INVALIDARG;
+            int count = column_count(hwnd);
+            if (count <= 0) return S_OK;
+            std::vector<int> widths(count);
+            for (int i = 0; i < count; ++i)
+                widths[i] = static_cast<int>(SendMessageW(hwnd, LVM_GETCOLUMNWIDTH, i, 0));
+            std::wstring path = key_of(appInfo, kListViews);
+            std::wstring name = view_or_empty(key);
+            bool ok = write_text(path, name, format_int_list(widths));
+            if (ok && includeOrder) {
+                std::vector<int> order(count);
+                ok = SendMessageW(hwnd, LVM_GETCOLUMNORDERARRAY, count, reinterpret_cast<LPARAM>(order.data())) &&
+                     write_text(path, name + L".Order", format_int_list(order));
+            }
+            if (ok) *stored = VARIANT_TRUE;
+            return S_OK;
+        });
     }
 
     STDMETHODIMP LoadListViewLayout(LONG_PTR listView, BSTR key, IAppInfo* appInfo, VARIANT_BOOL includeOrder,
                                     VARIANT_BOOL* restored) override {
-        if (!restored) return E_POINTER;
-        *restored = VARIANT_FALSE;
-        HWND hwnd = reinterpret_cast<HWND>(listView);
-        if (!appInfo) return E_POINTER;
-        if (!IsWindow(hwnd)) return E_INVALIDARG;
-        int count = column_count(hwnd);
-        std::wstring path = key_of(appInfo, kListViews);
-        std::wstring name = view_or_empty(key);
-        auto text = read_value(path, name);
-        auto widths = text ? parse_int_list(*text) : std::nullopt;
-        // A layout stored for another set of columns is not applied in part.
-        if (!widths || static_cast<int>(widths->size()) != count) return S_OK;
-        for (int i = 0; i < count; ++i)
-            SendMessageW(hwnd, LVM_SETCOLUMNWIDTH, i, MAKELPARAM(std::max(0, (*widths)[i]), 0));
-        if (includeOrder) {
-            auto orderText = read_value(path, name + L".Order");
-            auto order = orderText ? parse_int_list(*orderText) : std::nullopt;
-            if (order && static_cast<int>(order->size()) == count) {
-                std::vector<bool> seen(count, false);
-                bool valid = true;
-                for (int index : *order) {
-                    if (index < 0 || index >= count || seen[index]) { valid = false; break; }
-                    seen[index] = true;
+        return com_boundary([&]() -> HRESULT {
+            if (!restored) return E_POINTER;
+            *restored = VARIANT_FALSE;
+            HWND hwnd = reinterpret_cast<HWND>(listView);
+            if (!appInfo) return E_POINTER;
+            if (!IsWindow(hwnd)) return E_INVALIDARG;
+            int count = column_count(hwnd);
+            std::wstring path = key_of(appInfo, kListViews);
+            std::wstring name = view_or_empty(key);
+            auto text = read_value(path, name);
+            auto widths = text ? parse_int_list(*text) : std::nullopt;
+            // A layout stored for another set of columns is not applied in part.
+            if (!widths || static_cast<int>(widths->size()) != count) return S_OK;
+            for (int i = 0; i < count; ++i)
+                SendMessageW(hwnd, LVM_SETCOLUMNWIDTH, i, MAKELPARAM(std::max(0, (*widths)[i]), 0));
+            if (includeOrder) {
+                auto orderText = read_value(path, name + L".Order");
+                auto order = orderText ? parse_int_list(*orderText) : std::nullopt;
+                if (order && static_cast<int>(order->size()) == count) {
+                    std::vector<bool> seen(count, false);
+                    bool valid = true;
+                    for (int index : *order) {
+                        if (index < 0 || index >= count || seen[index]) { valid = false; break; }
+                        seen[index] = true;
+                    }
+                    if (valid)
+                        SendMessageW(hwnd, LVM_SETCOLUMNORDERARRAY, count, reinterpret_cast<LPARAM>(order->data()));
                 }
-                if (valid)
-                    SendMessageW(hwnd, LVM_SETCOLUMNORDERARRAY, count, reinterpret_cast<LPARAM>(order->data()));
             }
-        }
-        *restored = VARIANT_TRUE;
-        return S_OK;
+            *restored = VARIANT_TRUE;
+            return S_OK;
+        });
     }
 };
 

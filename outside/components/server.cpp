@@ -34,7 +34,7 @@ const ClassEntry kClasses[] = {
     {&CLSID_FileSaveDialog, L"TavrinComponents.FileSaveDialog", L"Tavrin FileSaveDialog", create_file_save_dialog},
 };
 
-class ClassFactory final : public ComObject<IClassFactory> {
+class ClassFactory final : public ComObject<ClassFactory, IClassFactory> {
 public:
     explicit ClassFactory(const ClassEntry& entry) : entry_(entry) {}
     STDMETHODIMP CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
@@ -71,11 +71,7 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
     *out = nullptr;
     for (const auto& entry : kClasses) {
         if (*entry.clsid != clsid) continue;
-        ClassFactory* factory = new (std::nothrow) ClassFactory(entry);
-        if (!factory) return E_OUTOFMEMORY;
-        HRESULT hr = factory->QueryInterface(iid, out);
-        factory->Release();
-        return hr;
+        return com_boundary([&] { return ClassFactory::create(entry)->QueryInterface(iid, out); });
     }
     return CLASS_E_CLASSNOTAVAILABLE;
 }

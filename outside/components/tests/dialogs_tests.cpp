@@ -86,14 +86,14 @@ class FileSaveDialogTest : public ComTest {
 protected:
     void SetUp() override {
         ComTest::SetUp();
-        ASSERT_EQ(S_OK, CoCreateInstance(CLSID_FileSaveDialog, nullptr, CLSCTX_INPROC_SERVER, IID_IFileSaveDialog,
+        ASSERT_EQ(S_OK, CoCreateInstance(CLSID_FileSaveDialog, nullptr, CLSCTX_INPROC_SERVER, IID_ITavrinFileSaveDialog,
                                          dialog.put_void()));
     }
     void TearDown() override {
         dialog.reset();
         ComTest::TearDown();
     }
-    com_ptr<IFileSaveDialog> dialog;
+    com_ptr<ITavrinFileSaveDialog> dialog;
 };
 
 TEST_F(FileSaveDialogTest, PropertiesKeepWhatIsPutAndRefuseABadFilter) {
