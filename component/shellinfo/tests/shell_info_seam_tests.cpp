@@ -35,6 +35,7 @@ struct fake_shell {
     std::vector<UINT> calls;
     std::size_t fail_call = 0;
     DWORD_PTR exe_value = 0x04004550;
+    DWORD_PTR image_list = 0x1234;
     enum { real_icons, no_handle, not_an_icon } icons = real_icons;
     std::vector<HICON> handed_out;
     HBITMAP bitmap = nullptr;
@@ -52,7 +53,7 @@ struct fake_shell {
         case SHGFI_ATTRIBUTES: r.dwAttributes = 0xC0000000u; return 1;
         case SHGFI_DISPLAYNAME: wcscpy(r.szDisplayName, L"shown name"); return 1;
         case SHGFI_ICONLOCATION: wcscpy(r.szDisplayName, L"C:\\icons.dll"); r.iIcon = 3; return 1;
-        case SHGFI_SYSICONINDEX: r.iIcon = 17; return 0x1234;
+        case SHGFI_SYSICONINDEX: r.iIcon = 17; return image_list;
         case SHGFI_TYPENAME: wcscpy(r.szTypeName, L"Kind of file"); return 1;
         case SHGFI_EXETYPE: return exe_value;
         }
@@ -129,6 +130,24 @@ TEST_F(ShellSeam, FiveQueriesFillTheSnapshot) {
     EXPECT_EQ(n, 17);
     info->get_hSystemImageList(&n);
     EXPECT_EQ(n, 0x1234);
+}
+
+TEST_F(ShellSeam, ImageListHandlesAsLongs) {
+    // A handle above 2 GiB in a 32-bit process, or one sign-extended from there in a 64-bit
+    // process, reads back through a Long.
+    shell.image_list = static_cast<DWORD_PTR>(static_cast<INT_PTR>(LONG(0x80001234u)));
+    ASSERT_EQ(read(), yes);
+    LONG n = 0;
+    ASSERT_HRESULT_SUCCEEDED(info->get_hSystemImageList(&n));
+    EXPECT_EQ(n, LONG(0x80001234u));
+#ifdef _WIN64
+    // One that no Long can carry is an overflow, not a cut-off handle; the rest still reads.
+    shell.image_list = 0x100001234ull;
+    ASSERT_EQ(read(), yes);
+    EXPECT_EQ(info->get_hSystemImageList(&n), MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, 6));
+    ASSERT_HRESULT_SUCCEEDED(info->get_SystemIconIndex(&n));
+    EXPECT_EQ(n, 17);
+#endif
 }
 
 TEST_F(ShellSeam, AFailureAtAnyQueryLeavesNothing) {
