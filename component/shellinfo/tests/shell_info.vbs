@@ -58,6 +58,13 @@ r = info.ReadFile(folder)
 Check r = True And (info.Attributes And &H20000000) <> 0, "a folder"
 Check info.OpenIcon.Index <> info.Icon.Index, "an open folder looks different"
 
+' The file goes after the read: the queries made later fail and fall back.
+r = info.ReadFile(file)
+fso.DeleteFile file
+Check info.Icon.Index = -1 And info.Icon.Icon.Handle <> 0, "a failed icon query gives index -1 and a fallback picture"
+Check info.SmallIcon.Index = -1 And info.SmallIcon.Icon.Width < info.Icon.Icon.Width, "a small one when small"
+Check info.EXEType.Signature = "" And Left(info.DisplayName, 4) = "note", "an empty executable type; the snapshot stays"
+
 r = info.ReadFile(fso.BuildPath(folder, "missing.txt"))
 Check r = False, "a missing path gives False"
 Check info.FileName = "" And info.DisplayName = "" And info.TypeName = "" And info.IconLocation = "", "and empty texts"

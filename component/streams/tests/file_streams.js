@@ -27,6 +27,9 @@ check(streams.ReadFileStreams(folder) === true, "a folder is opened too");
 check(streams.ReadFileStreams(fso.BuildPath(folder, "missing.txt")) === false, "a missing file gives false");
 check(streams.Count == 0, "and an empty list");
 
+check(streams.ReadFileStreams(file + "\u0000.bak") === false, "a name with a NUL names no file");
+check(streams.ReadFileStreams("") === false, "nor does an empty name");
+
 var caught = null;
 try { streams.Item(0); } catch (e) { caught = e; }
 check(caught != null && code(caught) == 9, "Item(0) of the empty list raises 9");

@@ -1,7 +1,7 @@
 ' tavFileStreams late bound from VBScript, on real files: True for a file and a folder, False
 ' and an empty list for a missing file, For Each over whatever the platform lists, Item's error.
 Option Explicit
-Dim fso, streams, folder, file, failures, r, s, n, x, shape
+Dim fso, streams, folder, file, failures, r, s, n, x, shape, w
 Set fso = CreateObject("Scripting.FileSystemObject")
 Set streams = CreateObject("Brindle.tavFileStreams")
 folder = fso.BuildPath(fso.GetSpecialFolder(2), "tavstreamsvbs" & CStr(Int(Timer * 100)))
@@ -42,6 +42,14 @@ r = streams.ReadFileStreams(folder)
 Check r = True, "a folder is opened too"
 r = streams.ReadFileStreams(fso.BuildPath(folder, "missing.txt"))
 Check r = False And streams.Count = 0, "a missing file gives False and an empty list"
+
+' Files others write or hold without read sharing are refused.
+Set w = fso.OpenTextFile(file, 8)
+r = streams.ReadFileStreams(file)
+Check r = False And streams.Count = 0, "a file open for writing elsewhere gives False"
+w.Close
+r = streams.ReadFileStreams(file)
+Check r = True, "and True once the writer is gone"
 
 On Error Resume Next
 Set x = streams(streams.Count)

@@ -1,6 +1,6 @@
-// tavFileStreams and FileStream: the list built from synthetic backup data in this process
-// (early bound, and late bound from VBScript with For Each), then the class created by ProgID
-// against the platform's own backup calls on real files.
+// tavFileStreams and FileStream in this process, the list built from synthetic backup data:
+// every property late bound from VBScript with For Each, and a failure while building. The
+// class on real files is tested from the script host (file_streams.vbs, file_streams.js).
 #include <windows.h>
 #include <oleauto.h>
 
@@ -13,7 +13,6 @@
 #include "Brindle.h"
 #include "common/com_ptr.h"
 #include "common/unique_bstr.h"
-#include "common/unique_handle.h"
 #include "component/server/tests/script_host.h"
 #include "component/streams/FileStream.h"
 #include "component/streams/tavFileStreams.h"
@@ -26,7 +25,6 @@ using tavrin::unique_bstr;
 
 namespace {
 
-constexpr VARIANT_BOOL yes = VARIANT_TRUE, no = VARIANT_FALSE;
 
 class FileStreams : public ::testing::Test {
 protected:
@@ -133,87 +131,6 @@ TEST_F(FileStreams, AFailureWhileBuildingLeavesNothing) {
     synthetic::reader fourth(b);
     EXPECT_TRUE(list->load(fourth));
     EXPECT_EQ(count_of(list.get()), 3);
-}
-
-// ---- the platform's backup calls, through the registered class ------------------------------
-
-class FileStreamsOnDisk : public FileStreams {
-protected:
-    void SetUp() override {
-        FileStreams::SetUp();
-        CLSID clsid;
-        ASSERT_HRESULT_SUCCEEDED(CLSIDFromProgID(L"Brindle.tavFileStreams", &clsid));
-        ASSERT_HRESULT_SUCCEEDED(
-            CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID__tavFileStreams, list.put_void()));
-        wchar_t base[MAX_PATH];
-        GetTempPathW(MAX_PATH, base);
-        folder = std::wstring(base) + L"tavstreams" + std::to_wstring(GetCurrentProcessId());
-        CreateDirectoryW(folder.c_str(), nullptr);
-        file = folder + L"\\data.txt";
-        tavrin::unique_handle f(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-        DWORD written = 0;
-        ASSERT_TRUE(WriteFile(f.get(), "content", 7, &written, nullptr));
-    }
-    void TearDown() override {
-        DeleteFileW(file.c_str());
-        RemoveDirectoryW(folder.c_str());
-        list.reset();
-        FileStreams::TearDown();
-    }
-    VARIANT_BOOL read(const std::wstring& name, VARIANT_BOOL security = no) {
-        unique_bstr b(name);
-        VARIANT_BOOL ok = 1;
-        EXPECT_HRESULT_SUCCEEDED(list->ReadFileStreams(b.get(), security, &ok));
-        return ok;
-    }
-
-    com_ptr<_tavFileStreams> list;
-    std::wstring folder, file;
-};
-
-TEST_F(FileStreamsOnDisk, OpensFilesAndDirectoriesAndClosesThem) {
-    EXPECT_EQ(read(file), yes);
-    if (count_of(list.get()) > 0) {
-        // Where the platform hands out backup data, the file's main data comes first.
-        auto first = item(list.get(), 0);
-        double size = 0;
-        EXPECT_HRESULT_SUCCEEDED(first->get_Size(&size));
-        EXPECT_EQ(size, 7.0);
-        EXPECT_EQ(name_of(first.get()), L"::$DATA");
-    }
-    EXPECT_EQ(read(file, yes), yes) << "with the security stream asked for";
-    EXPECT_EQ(read(folder), yes) << "a directory opens through the backup flag";
-
-    // The handle is gone: the file can be opened without sharing and deleted.
-    {
-        tavrin::unique_handle exclusive(CreateFileW(file.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-        EXPECT_TRUE(exclusive.valid()) << GetLastError();
-    }
-    EXPECT_EQ(read(folder + L"\\missing.txt"), no);
-    EXPECT_EQ(count_of(list.get()), 0);
-    EXPECT_EQ(read(L""), no);
-    EXPECT_EQ(read(std::wstring(file) + std::wstring(1, L'\0') + L"x"), no) << "a name with a NUL names no file";
-}
-
-TEST_F(FileStreamsOnDisk, FilesOthersWriteOrLockAreRefused) {
-    {
-        // A writer holding the file open: read sharing alone cannot join it.
-        tavrin::unique_handle writer(CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                                 OPEN_EXISTING, 0, nullptr));
-        ASSERT_TRUE(writer.valid());
-        EXPECT_EQ(read(file), no);
-    }
-    {
-        tavrin::unique_handle locked(CreateFileW(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-        ASSERT_TRUE(locked.valid());
-        EXPECT_EQ(read(file), no);
-        EXPECT_EQ(count_of(list.get()), 0);
-    }
-    {
-        // A reader sharing for reading is fine.
-        tavrin::unique_handle reader(CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-        EXPECT_EQ(read(file), yes);
-    }
 }
 
 }  // namespace
