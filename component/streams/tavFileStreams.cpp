@@ -1,12 +1,48 @@
 #include "component/streams/tavFileStreams.h"
 
+#include "common/unique_bstr.h"
+#include "component/server/errors.h"
+#include "component/streams/backup_file_reader.h"
+#include "support/TavrinSupport0100.h"
+
 namespace brindle {
 
+tavrin::com_ptr<FileStream> tavFileStreams::make_element(const streams::stream_record& record) {
+    auto element = FileStream::create();
+    element->init(record);
+    return element;
+}
+
+bool tavFileStreams::load(streams::backup_reader& reader, const element_maker& make) {
+    items().clear();
+    try {
+        streams::walk_backup_streams(reader, [&](const streams::stream_record& record) {
+            tavrin::com_ptr<FileStream> element = make(record);
+            if (!element) raise(err_out_of_memory);
+            append(element->as_interface());
+        });
+        return true;
+    } catch (...) {
+        // A list that lacks streams would read as a file without them: nothing rather than part.
+        items().clear();
+        SetErrorInfo(0, nullptr);
+        return false;
+    }
+}
+
 STDMETHODIMP tavFileStreams::ReadFileStreams(BSTR FileName, VARIANT_BOOL ProcessSecurity, VARIANT_BOOL *Result) {
-    (void)FileName;
-    (void)ProcessSecurity;
-    (void)Result;
-    return E_NOTIMPL;
+    return com_call(Result, [&] {
+        items().clear();
+        VARIANT_BOOL nt = VARIANT_FALSE;
+        HRESULT hr = tsIsHostWinNT(&nt);
+        if (FAILED(hr)) raise(number_from_hresult(hr));
+        if (!nt) return vbool(false);
+        // The platform would stop at an embedded NUL and open another file than the one named.
+        if (tavrin::bstr_view(FileName).find(L'\0') != std::wstring_view::npos) return vbool(false);
+        streams::backup_file_reader reader(tavrin::bstr_text(FileName), ProcessSecurity != VARIANT_FALSE);
+        if (!reader.opened()) return vbool(false);
+        return vbool(load(reader));
+    });
 }
 
 }  // namespace brindle
