@@ -1,6 +1,7 @@
 // The shape shared by the library's list classes (tavFileStreams, tavFoundedFiles): Count,
 // default Item(Index) with a zero-based Index, NewEnum, over an inner one-based Collection.
-// Item has no range check of its own: a bad Index gets the inner list's error 9.
+// Item has no range check of its own: a bad Index gets the inner list's error 9 (the Index
+// 2147483647, whose position does not fit a Long, is an overflow, 6).
 //   class tavFoo : public brindle::collection_object<tavFoo, _tavFoo, _FooElement> { ... };
 #pragma once
 
@@ -17,7 +18,11 @@ public:
         return com_call(Result, [&] { return items_->count(); });
     }
     STDMETHODIMP get_Item(long Index, Element** Result) override {
-        return com_call(Result, [&] { return items_->template item_as<Element>(static_cast<long long>(Index) + 1); });
+        return com_call(Result, [&] {
+            // The position after the last a Long can name overflows before the list is asked.
+            if (Index == 0x7FFFFFFF) raise(err_overflow);
+            return items_->template item_as<Element>(static_cast<long long>(Index) + 1);
+        });
     }
     STDMETHODIMP get_NewEnum(IUnknown** Result) override {
         return com_call(Result, [&] { return items_->new_enum(); });
@@ -25,6 +30,9 @@ public:
 
     // The inner list, for the library's own code (not part of the interface).
     Collection& items() noexcept { return *items_.get(); }
+    // A new empty inner list in place of the old one; enumerators and clients that hold the old
+    // list keep it as it was.
+    void replace_items() { items_ = Collection::create(); }
     void append(Element* element) { items_->append(static_cast<IDispatch*>(element)); }
 
 protected:

@@ -14,7 +14,7 @@ tavrin::com_ptr<FileStream> tavFileStreams::make_element(const streams::stream_r
 }
 
 bool tavFileStreams::load(streams::backup_reader& reader, const element_maker& make) {
-    items().clear();
+    replace_items();
     try {
         streams::walk_backup_streams(reader, [&](const streams::stream_record& record) {
             tavrin::com_ptr<FileStream> element = make(record);
@@ -32,7 +32,7 @@ bool tavFileStreams::load(streams::backup_reader& reader, const element_maker& m
 
 STDMETHODIMP tavFileStreams::ReadFileStreams(BSTR FileName, VARIANT_BOOL ProcessSecurity, VARIANT_BOOL *Result) {
     return com_call(Result, [&] {
-        items().clear();
+        replace_items();
         VARIANT_BOOL nt = VARIANT_FALSE;
         HRESULT hr = tsIsHostWinNT(&nt);
         if (FAILED(hr)) raise(number_from_hresult(hr));

@@ -325,7 +325,7 @@ TEST_F(Frame, ListClassesAreZeroBasedOverTheInnerList) {
     EXPECT_EQ(streams->get_Item(count, beyond.put()), control_error(9));
     EXPECT_EQ(take_error_info().description, L"Subscript out of range");
     EXPECT_EQ(streams->get_Item(-1, beyond.put()), control_error(9));
-    EXPECT_EQ(streams->get_Item(0x7FFFFFFF, beyond.put()), control_error(9)) << "no overflow at the top";
+    EXPECT_EQ(streams->get_Item(0x7FFFFFFF, beyond.put()), control_error(6)) << "the position after it overflows";
     EXPECT_FALSE(beyond);
 
     script_host host;
