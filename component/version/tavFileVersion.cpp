@@ -59,7 +59,7 @@ struct found_value {
 };
 
 // VerQueryValueW, made only in a block that can be walked safely; an answer that points outside
-// the block counts as no answer.
+// the memory of the block counts as no answer.
 std::optional<found_value> query_value(const std::vector<unsigned char>& block, bool walkable, const wchar_t* path) {
     if (!walkable) return std::nullopt;
     void* value = nullptr;
@@ -99,20 +99,26 @@ tavFileVersion::tavFileVersion() : tavFileVersion(platform_locale_queries()) {}
 
 tavFileVersion::tavFileVersion(locale_queries locale) : locale_(std::move(locale)) {}
 
-// A missing file, a file without a version resource, a failed read or a block too large to hold
-// all leave the empty snapshot.
+// A missing file, a file without a version resource, a failed read or a size no version resource
+// can have leave the empty snapshot.
+//
+// The platform is told the size it asked for, but the memory behind it is four times as large:
+// for a block in the 16-bit layout, VerQueryValueW writes the UTF-16 form of a text behind the
+// block, and the size GetFileVersionInfoSizeW reports does not always leave room for that.
 tavFileVersion::snapshot tavFileVersion::read(const wchar_t* file_name) const {
+    constexpr DWORD largest_block = 16u << 20;  // resources are far smaller; this bounds the memory
     snapshot s;
     DWORD unused = 0;
     const DWORD size = GetFileVersionInfoSizeW(file_name, &unused);
-    if (size == 0 || size > 0x7FFFFFFFu) return {};
+    if (size == 0 || size > largest_block) return {};
     try {
-        s.block.assign(size, 0);
+        s.memory.assign(std::size_t{size} * 4, 0);
     } catch (const std::bad_alloc&) {
         return {};
     }
-    if (!GetFileVersionInfoW(file_name, 0, size, s.block.data())) return {};
-    s.walkable = version::block_is_walkable(s.block.data(), s.block.size());
+    s.size = size;
+    if (!GetFileVersionInfoW(file_name, 0, size, s.memory.data())) return {};
+    s.walkable = version::block_is_walkable(s.memory.data(), s.size);
     read_fixed_file_info(s);
     choose_translation(s);
     s.file_name = file_name;
@@ -122,19 +128,19 @@ tavFileVersion::snapshot tavFileVersion::read(const wchar_t* file_name) const {
 // The root value is taken only when it is exactly 52 bytes inside its node.
 void tavFileVersion::read_fixed_file_info(snapshot& s) const {
     s.fixed = {};
-    std::optional<found_value> root = query_value(s.block, s.walkable, L"\\");
+    std::optional<found_value> root = query_value(s.memory, s.walkable, L"\\");
     if (!root || root->length != version::fixed_file_info_size ||
-        !version::value_fits(s.block.data(), s.block.size(), root->offset, root->length))
+        !version::value_fits(s.memory.data(), s.memory.size(), root->offset, root->length))
         return;
-    s.fixed = version::parse_fixed_file_info(s.block.data() + root->offset, root->length);
+    s.fixed = version::parse_fixed_file_info(s.memory.data() + root->offset, root->length);
 }
 
 // A translation value that runs past its node counts as no table.
 void tavFileVersion::choose_translation(snapshot& s) const {
     std::vector<version::translation> table;
-    std::optional<found_value> value = query_value(s.block, s.walkable, L"\\VarFileInfo\\Translation");
-    if (value && version::value_fits(s.block.data(), s.block.size(), value->offset, value->length))
-        table = version::parse_translations(s.block.data() + value->offset, value->length);
+    std::optional<found_value> value = query_value(s.memory, s.walkable, L"\\VarFileInfo\\Translation");
+    if (value && version::value_fits(s.memory.data(), s.memory.size(), value->offset, value->length))
+        table = version::parse_translations(s.memory.data() + value->offset, value->length);
     version::translation chosen = version::default_translation;
     if (!table.empty()) {
         const version::locale_answers answers{locale_.user_language(), locale_.system_language(),
@@ -145,12 +151,12 @@ void tavFileVersion::choose_translation(snapshot& s) const {
 }
 
 tavrin::unique_bstr tavFileVersion::version_string(std::wstring_view name) const {
-    if (state_.block.empty() || !version::is_string_name(as_utf16(name))) return tavrin::unique_bstr();
+    if (state_.size == 0 || !version::is_string_name(as_utf16(name))) return tavrin::unique_bstr();
     std::wstring path = L"\\StringFileInfo\\" + state_.key + L"\\";
     path.append(name);
-    std::optional<found_value> value = query_value(state_.block, state_.walkable, path.c_str());
+    std::optional<found_value> value = query_value(state_.memory, state_.walkable, path.c_str());
     if (!value) return tavrin::unique_bstr();
-    std::u16string text = version::read_text(state_.block.data(), state_.block.size(), value->offset, value->length);
+    std::u16string text = version::read_text(state_.memory.data(), state_.memory.size(), value->offset, value->length);
     return tavrin::unique_bstr(as_wide(text));
 }
 
@@ -166,17 +172,17 @@ STDMETHODIMP tavFileVersion::ReadFile(BSTR FileName, VARIANT_BOOL *Result) {
     return com_call(Result, [&] {
         state_ = snapshot();
         state_ = read(tavrin::bstr_text(FileName));
-        return vbool(!state_.block.empty());
+        return vbool(state_.size != 0);
     });
 }
 
 // A copy the caller owns; with nothing loaded, an array with no elements.
 STDMETHODIMP tavFileVersion::GetBuffer(SAFEARRAY **Result) {
     return com_call(Result, [&] {
-        tavrin::unique_safearray copy = tavrin::make_byte_array(state_.block.size());
-        if (!state_.block.empty()) {
+        tavrin::unique_safearray copy = tavrin::make_byte_array(state_.size);
+        if (state_.size != 0) {
             tavrin::safearray_lock lock(copy.get());
-            std::copy(state_.block.begin(), state_.block.end(), lock.data());
+            std::copy_n(state_.memory.begin(), state_.size, lock.data());
         }
         return copy;
     });

@@ -80,8 +80,11 @@ public:
 private:
     // Everything one successful ReadFile gives; a default-made snapshot is the empty state.
     struct snapshot {
-        std::vector<unsigned char> block;  // as the platform filled it; its size is the reported size
-        bool walkable = false;             // queries are made only in a block that can be walked safely
+        // The block as the platform filled it, in its first `size` bytes (the size it reported),
+        // followed by room the platform may write converted texts into (see read).
+        std::vector<unsigned char> memory;
+        std::size_t size = 0;
+        bool walkable = false;  // queries are made only in a block that can be walked safely
         version::fixed_file_info fixed;
         std::wstring key;                  // "040904B0": language and code page of the strings read
         std::wstring file_name;
