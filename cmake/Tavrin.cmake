@@ -88,3 +88,31 @@ function(tavrin_add_script_test file)
     set_tests_properties(${test} PROPERTIES WILL_FAIL TRUE)
   endif()
 endfunction()
+
+# A test of pure code (no platform types) built for this machine with the address and
+# undefined-behaviour sanitisers, next to its Windows build:
+#   tavrin_add_native_test(name SOURCES a.cpp b.cpp [INCLUDES dir ...] [DEPENDS file ...])
+# Sources are relative to the calling folder or absolute.
+set(TAVRIN_NATIVE_GTEST /usr/src/googletest/googletest)
+function(tavrin_add_native_test name)
+  cmake_parse_arguments(T "" "" "SOURCES;INCLUDES;DEPENDS" ${ARGN})
+  set(sources)
+  foreach(s IN LISTS T_SOURCES)
+    get_filename_component(abs ${s} ABSOLUTE)
+    list(APPEND sources ${abs})
+  endforeach()
+  set(includes -I${CMAKE_SOURCE_DIR} -I${TAVRIN_NATIVE_GTEST}/include -I${TAVRIN_NATIVE_GTEST})
+  foreach(i IN LISTS T_INCLUDES)
+    list(APPEND includes -I${i})
+  endforeach()
+  set(out ${CMAKE_CURRENT_BINARY_DIR}/native/${name})
+  file(MAKE_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/native)
+  add_custom_command(OUTPUT ${out}
+    COMMAND g++ -std=c++17 -O1 -g -fsanitize=address,undefined -fno-sanitize-recover=all ${includes}
+            ${sources} ${TAVRIN_NATIVE_GTEST}/src/gtest-all.cc ${TAVRIN_NATIVE_GTEST}/src/gtest_main.cc
+            -lpthread -o ${out}
+    DEPENDS ${sources} ${T_DEPENDS}
+    COMMENT "${name} for this machine, with sanitisers")
+  add_custom_target(${name}_native ALL DEPENDS ${out})
+  add_test(NAME ${name}.native COMMAND ${out} --gtest_brief=1)
+endfunction()

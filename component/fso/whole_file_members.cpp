@@ -1,7 +1,11 @@
 // tavFSO's whole-file members: GetFileB, PutFileB and AppendFileB do the file work under the
 // RaiseErrors convention; the six text members convert and hand over to them.
 #include "component/fso/tavFSO.h"
-#include "component/fso/whole_file.h"
+#include "component/files/file_errors.h"
+#include "component/files/whole_file_io.h"
+#include "component/fso/utf16_text.h"
+#include "common/safearray.h"
+#include "common/unique_bstr.h"
 #include "component/server/errors.h"
 #include "support/TavrinSupport0100.h"
 
@@ -10,11 +14,8 @@
 namespace brindle {
 namespace {
 
-using fso::append_to_file;
-using fso::read_whole_file;
-using fso::replace_file_atomically;
-
-using tavrin::bstr_text;
+using files::raise_file_error;
+using files::resolve_or_raise;
 using tavrin::bstr_view;
 
 // A failure status of the support library becomes the run-time error it stands for.
@@ -22,15 +23,9 @@ void check_support(HRESULT hr) {
     if (FAILED(hr)) raise(number_from_hresult(hr));
 }
 
-void check_file_error(DWORD error) {
-    if (error == ERROR_SUCCESS) return;
-    if (error == ERROR_FILE_TOO_LARGE) raise(err_out_of_memory, L"Out of memory (the file is 2 GB or larger)");
-    raise_win32(error);
-}
-
 // Opening a folder as a file is the classic path/file access error, whatever the platform says.
-void refuse_directory(BSTR file_name) {
-    DWORD attributes = GetFileAttributesW(bstr_text(file_name));
+void refuse_directory(const std::wstring& resolved) {
+    DWORD attributes = GetFileAttributesW(resolved.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) raise(err_path_file_access);
 }
 
@@ -62,13 +57,37 @@ private:
 };
 
 tavrin::unique_safearray get_file_bytes(BSTR file_name) {
+    const std::wstring resolved = resolve_or_raise(bstr_view(file_name));
+    tavrin::unique_bstr name(resolved);
     VARIANT_BOOL exists = VARIANT_FALSE;
-    check_support(tsIsFileExist(file_name, &exists));
+    check_support(tsIsFileExist(name.get(), &exists));
     if (!exists) raise(err_file_not_found);
-    refuse_directory(file_name);
+    refuse_directory(resolved);
     tavrin::unique_safearray bytes;
-    check_file_error(read_whole_file(bstr_text(file_name), bytes));
+    raise_file_error(files::read_whole_file(resolved, bytes));
     return bytes;
+}
+
+// The UTF-16 bytes of a text, straight into the new array.
+tavrin::unique_safearray utf16_bytes(BSTR text, bool write_mark, bool invert_bytes) {
+    std::wstring_view units = bstr_view(text);
+    if (units.size() > files::max_whole_file_size / 2) throw std::bad_alloc();
+    tavrin::unique_safearray bytes = tavrin::make_byte_array(fso::encoded_utf16_size(units.size(), write_mark));
+    tavrin::safearray_lock lock(bytes.get());
+    if (lock.count())
+        fso::encode_utf16(reinterpret_cast<const char16_t*>(units.data()), units.size(), write_mark, invert_bytes,
+                          lock.data());
+    return bytes;
+}
+
+// The text of UTF-16 file bytes, straight into the new string.
+tavrin::unique_bstr utf16_text(SAFEARRAY* array) {
+    tavrin::safearray_lock lock(array);
+    std::size_t units = fso::decoded_utf16_units(lock.data(), lock.count());
+    tavrin::unique_bstr text(SysAllocStringLen(nullptr, static_cast<UINT>(units)));
+    if (!text.get()) throw std::bad_alloc();
+    if (units) fso::decode_utf16(lock.data(), lock.count(), reinterpret_cast<char16_t*>(text.get()));
+    return text;
 }
 
 tavrin::unique_safearray no_bytes() { return tavrin::make_byte_array(0); }
@@ -95,9 +114,10 @@ STDMETHODIMP tavFSO::GetFileB(BSTR FileName, VARIANT_BOOL RaiseErrors, SAFEARRAY
 STDMETHODIMP tavFSO::PutFileB(BSTR FileName, SAFEARRAY** Data, VARIANT_BOOL RaiseErrors, VARIANT_BOOL* Result) {
     return raise_errors_call(RaiseErrors, Result, [&] {
         locked_bytes data(Data);
-        refuse_directory(FileName);
+        const std::wstring resolved = resolve_or_raise(bstr_view(FileName));
+        refuse_directory(resolved);
         byte_view bytes = data.bytes();
-        check_file_error(replace_file_atomically(bstr_text(FileName), bytes.data, bytes.size));
+        raise_file_error(files::replace_file(resolved, bytes.data, bytes.size));
         return vbool(true);
     }, [] { return vbool(false); });
 }
@@ -105,9 +125,10 @@ STDMETHODIMP tavFSO::PutFileB(BSTR FileName, SAFEARRAY** Data, VARIANT_BOOL Rais
 STDMETHODIMP tavFSO::AppendFileB(BSTR FileName, SAFEARRAY** Data, VARIANT_BOOL RaiseErrors, VARIANT_BOOL* Result) {
     return raise_errors_call(RaiseErrors, Result, [&] {
         locked_bytes data(Data);
-        refuse_directory(FileName);
+        const std::wstring resolved = resolve_or_raise(bstr_view(FileName));
+        refuse_directory(resolved);
         byte_view bytes = data.bytes();
-        check_file_error(append_to_file(bstr_text(FileName), bytes.data, bytes.size));
+        raise_file_error(files::append_to_file(resolved, bytes.data, bytes.size));
         return vbool(true);
     }, [] { return vbool(false); });
 }
@@ -129,10 +150,7 @@ STDMETHODIMP tavFSO::GetFileW(BSTR FileName, VARIANT_BOOL RaiseErrors, BSTR* Res
     tavrin::unique_safearray bytes;
     HRESULT hr = GetFileB(FileName, RaiseErrors, bytes.put());
     if (FAILED(hr)) return hr;
-    return com_call(Result, [&] {
-        tavrin::safearray_lock lock(bytes.get());
-        return fso::decode_utf16(lock.data(), lock.count());
-    });
+    return com_call(Result, [&] { return utf16_text(bytes.get()); });
 }
 
 STDMETHODIMP tavFSO::PutFile(BSTR FileName, BSTR Data, VARIANT_BOOL RaiseErrors, VARIANT_BOOL* Result) {
@@ -152,7 +170,7 @@ STDMETHODIMP tavFSO::AppendFile(BSTR FileName, BSTR Data, VARIANT_BOOL RaiseErro
 STDMETHODIMP tavFSO::PutFileW(BSTR FileName, BSTR Data, VARIANT_BOOL RaiseErrors, VARIANT_BOOL WriteUnicodeHeader,
                  VARIANT_BOOL InvertBytes, VARIANT_BOOL* Result) {
     tavrin::unique_safearray bytes;
-    if (HRESULT hr = convert(bytes, [&] { return fso::encode_utf16(bstr_view(Data), WriteUnicodeHeader, InvertBytes); });
+    if (HRESULT hr = convert(bytes, [&] { return utf16_bytes(Data, WriteUnicodeHeader, InvertBytes); });
         FAILED(hr))
         return hr;
     SAFEARRAY* array = bytes.get();
@@ -161,7 +179,7 @@ STDMETHODIMP tavFSO::PutFileW(BSTR FileName, BSTR Data, VARIANT_BOOL RaiseErrors
 
 STDMETHODIMP tavFSO::AppendFileW(BSTR FileName, BSTR Data, VARIANT_BOOL RaiseErrors, VARIANT_BOOL InvertBytes, VARIANT_BOOL* Result) {
     tavrin::unique_safearray bytes;
-    if (HRESULT hr = convert(bytes, [&] { return fso::encode_utf16(bstr_view(Data), false, InvertBytes); }); FAILED(hr))
+    if (HRESULT hr = convert(bytes, [&] { return utf16_bytes(Data, false, InvertBytes); }); FAILED(hr))
         return hr;
     SAFEARRAY* array = bytes.get();
     return AppendFileB(FileName, &array, RaiseErrors, Result);

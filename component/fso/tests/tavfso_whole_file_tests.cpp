@@ -268,3 +268,39 @@ TEST_F(TavFso, AnsiTextInTheCyrillicCodePage) {
 }
 
 }  // namespace
+
+// A "\\?\" name is taken as it stands for every check, the write and the read: one ending in a
+// dot names another file than the read-only one without it, and reads back what was written.
+TEST_F(TavFso, OneResolvedNameForTheCheckTheWriteAndTheRead) {
+    unique_bstr locked = path(L"locked.txt");
+    write_raw(locked, {'o', 'l', 'd'});
+    ASSERT_TRUE(SetFileAttributesW(locked.get(), FILE_ATTRIBUTE_READONLY));
+    unique_bstr literal(L"\\\\?\\" + folder + L"\\locked.txt.");
+    unique_bstr text(L"dotted");
+    VARIANT_BOOL written = VARIANT_FALSE;
+    HRESULT put = fso->PutFile(literal.get(), text.get(), VARIANT_TRUE, &written);
+    if (SUCCEEDED(put)) {
+        unique_bstr back;
+        EXPECT_HRESULT_SUCCEEDED(fso->GetFile(literal.get(), VARIANT_TRUE, back.put()));
+        EXPECT_EQ(back.view(), L"dotted") << "the read names the file the write wrote";
+        DeleteFileW(literal.get());
+    } else {
+        EXPECT_EQ(put, automation_error(52)) << "refused clearly if the platform has no such name";
+    }
+    EXPECT_EQ(read_raw(locked), (Bytes{'o', 'l', 'd'})) << "the read-only file is untouched";
+    SetFileAttributesW(locked.get(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// An array descriptor without data is an empty array, and the caller's array is left unlocked.
+TEST_F(TavFso, ArrayWithoutDataIsEmptyAndStaysUnlocked) {
+    SAFEARRAY* descriptor = nullptr;
+    ASSERT_HRESULT_SUCCEEDED(SafeArrayAllocDescriptorEx(VT_UI1, 1, &descriptor));
+    descriptor->rgsabound[0].cElements = 0;
+    unique_bstr name = path(L"empty.bin");
+    VARIANT_BOOL written = VARIANT_FALSE;
+    EXPECT_HRESULT_SUCCEEDED(fso->PutFileB(name.get(), &descriptor, VARIANT_TRUE, &written));
+    EXPECT_EQ(written, VARIANT_TRUE);
+    EXPECT_EQ(descriptor->cLocks, 0u);
+    EXPECT_HRESULT_SUCCEEDED(SafeArrayDestroyDescriptor(descriptor));
+    EXPECT_TRUE(read_raw(name).empty());
+}

@@ -67,6 +67,50 @@ Check tav.GetFile(P("ro.txt")) = "old", "the read-only file keeps its content"
 fso.GetFile(P("ro.txt")).Attributes = 0
 Err.Clear
 
+'' One name per call: what the members are given is what they read and write.
+' A hidden file stays hidden when it is rewritten.
+r = tav.PutFile(P("hidden.txt"), "old", True)
+fso.GetFile(P("hidden.txt")).Attributes = 2
+r = tav.PutFile(P("hidden.txt"), "new", True)
+Check Err.Number = 0 And r = True, "PutFile over a hidden file (" & Err.Number & ")"
+Check fso.GetFile(P("hidden.txt")).Attributes And 2, "the rewritten file is still hidden"
+Err.Clear
+' A name with a NUL in it is refused by every member and creates nothing.
+Dim nul_name
+nul_name = P("report.log") & Chr(0) & ".txt"
+r = tav.PutFile(nul_name, "x", True)
+Check Err.Number = 52, "PutFile of a name with a NUL raises 52 (got " & Err.Number & ")"
+Err.Clear
+r = tav.AppendFile(nul_name, "x", True)
+Check Err.Number = 52, "AppendFile of a name with a NUL raises 52 (got " & Err.Number & ")"
+Err.Clear
+s = tav.GetFile(nul_name, True)
+Check Err.Number = 52, "GetFile of a name with a NUL raises 52 (got " & Err.Number & ")"
+Err.Clear
+Check Not fso.FileExists(P("report.log")), "nothing was written under the name before the NUL"
+' An empty name and a wildcard name give the same number on reading and on writing.
+Dim bad_name
+For Each bad_name In Array("", P("*.txt"), P("a?.txt"))
+    b = tav.GetFileB(bad_name, True)
+    Check Err.Number = 52, "GetFileB of '" & bad_name & "' raises 52 (got " & Err.Number & ")"
+    Err.Clear
+    r = tav.PutFile(bad_name, "x", True)
+    Check Err.Number = 52, "PutFile of '" & bad_name & "' raises 52 (got " & Err.Number & ")"
+    Err.Clear
+Next
+' Devices and pipes are no disk files: a clear error at once, alike for all three members.
+Dim device
+For Each device In Array("NUL", "CON", "AUX", "COM1", P("con"), "\\.\pipe\tavrin-none")
+    b = tav.GetFileB(device, True)
+    Check Err.Number = 52, "GetFileB of " & device & " raises 52 (got " & Err.Number & ")"
+    Err.Clear
+    r = tav.PutFile(device, "x", True)
+    Check Err.Number = 52, "PutFile to " & device & " raises 52 (got " & Err.Number & ")"
+    Err.Clear
+    r = tav.AppendFile(device, "x")
+    Check Err.Number = 0 And r = False, "AppendFile to " & device & " returns False by default"
+    Err.Clear
+Next
 ' Wrong argument types are type mismatches, not crashes.
 r = tav.PutFile(P("t.txt"), Array(1, 2))
 Check Err.Number = 13, "an array as Data is a type mismatch (got " & Err.Number & ")"
