@@ -1,0 +1,76 @@
+#include "component/listfile/list_file.h"
+
+#include "common/safearray.h"
+#include "common/unique_bstr.h"
+#include "component/fso/whole_file.h"
+#include "component/listfile/list_file_format.h"
+#include "component/listfile/text_lines.h"
+#include "component/server/errors.h"
+#include "support/TavrinSupport0100.h"
+
+#include <string_view>
+
+namespace brindle {
+namespace {
+
+using tavrin::bstr_text;
+using tavrin::bstr_view;
+using tavrin::unique_bstr;
+
+void check_support(HRESULT hr) {
+    if (FAILED(hr)) raise(number_from_hresult(hr));
+}
+
+// The decimal text of a positive number, written into buffer (no allocation per item).
+std::wstring_view decimal(long value, wchar_t (&buffer)[16]) noexcept {
+    wchar_t* end = buffer + 16;
+    wchar_t* p = end;
+    unsigned long n = static_cast<unsigned long>(value);
+    do {
+        *--p = static_cast<wchar_t>(L'0' + n % 10);
+        n /= 10;
+    } while (n != 0);
+    return {p, static_cast<std::size_t>(end - p)};
+}
+
+unique_bstr read_ansi_text(BSTR file_name) {
+    std::wstring_view name = bstr_view(file_name);
+    if (name.empty() || name.find(L'\0') != std::wstring_view::npos) raise(err_bad_file_name_or_number);
+    DWORD attributes = GetFileAttributesW(bstr_text(file_name));
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) raise(err_path_file_access);
+
+    tavrin::unique_safearray bytes;
+    if (DWORD error = fso::read_whole_file(bstr_text(file_name), bytes)) {
+        if (error == ERROR_FILE_TOO_LARGE) raise(err_out_of_memory);
+        raise_win32(error);
+    }
+    unique_bstr text;
+    check_support(tsStrConvW(bytes.get(), text.put()));
+    return text;
+}
+
+}  // namespace
+
+tavrin::com_ptr<Collection> LoadListFile(BSTR FileName, bool IsOem, BSTR CommentChar, bool IgnoreBlanks,
+                                         bool TrimStrings) {
+    const unique_bstr content = read_ansi_text(FileName);
+    const list_file::options how{bstr_view(CommentChar), IgnoreBlanks, TrimStrings};
+    tavrin::com_ptr<Collection> list = Collection::create();
+    wchar_t key[16];
+    text::for_each_line(content.view(), [&](std::wstring_view line) {
+        std::optional<std::wstring_view> item = list_file::item_of_line(line, how);
+        if (!item) return;
+        std::wstring_view position = decimal(list->count() + 1, key);
+        // ASCII reads the same in both code pages: only other text goes through the conversion.
+        if (IsOem && !text::is_ascii(*item)) {
+            unique_bstr oem(*item), converted;
+            check_support(tsOemToAnsi(oem.get(), converted.put()));
+            list->append(converted.view(), position);
+        } else {
+            list->append(*item, position);
+        }
+    });
+    return list;
+}
+
+}  // namespace brindle
