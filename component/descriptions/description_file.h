@@ -5,7 +5,8 @@
 
 #include <windows.h>
 
-#include "common/safearray.h"
+#include <string>
+
 #include "component/descriptions/description_list.h"
 #include "component/fso/whole_file.h"
 
@@ -17,7 +18,7 @@ namespace brindle::descriptions {
 DWORD read_description_file(const wchar_t* file_name, description_list& list);
 
 // The file's bytes for the entries of `list`, in entry order.
-tavrin::unique_safearray encode_description_file(const description_list& list);
+std::string encode_description_file(const description_list& list);
 
 // Writes the entries as the whole new content of the file and leaves it hidden. The content is
 // built first and replaces the old file in one step, so a failure at any point (it gives the

@@ -5,55 +5,79 @@
 namespace brindle::descriptions {
 namespace {
 
-constexpr wchar_t quote = L'"';
-
-bool is_line_break(wchar_t c) noexcept { return c == L'\r' || c == L'\n'; }
-
-void append_flat(std::wstring& out, std::wstring_view text) {
+template <class Char>
+void append_flat(std::basic_string<Char>& out, std::basic_string_view<Char> text) {
     std::size_t from = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (!is_line_break(text[i])) continue;
+        if (text[i] != Char('\r') && text[i] != Char('\n')) continue;
         out.append(text, from, i - from);
-        out.push_back(L' ');
+        out.push_back(Char(' '));
         from = i + 1;
     }
-    out.append(text, from, std::wstring_view::npos);
+    out.append(text, from, std::basic_string_view<Char>::npos);
 }
 
-}  // namespace
+template <class Char>
+void append_line(std::basic_string<Char>& out, std::basic_string_view<Char> name, bool quoted,
+                 std::basic_string_view<Char> description) {
+    if (quoted) out.push_back(Char('"'));
+    append_flat(out, name);
+    if (quoted) out.push_back(Char('"'));
+    out.push_back(Char(' '));
+    append_flat(out, description);
+    out.push_back(Char('\r'));
+    out.push_back(Char('\n'));
+}
 
-std::optional<description_line> parse_description_line(std::wstring_view line) noexcept {
+template <class Char>
+bool needs_quotes(std::basic_string_view<Char> name) noexcept {
+    for (Char c : name)
+        if (c == Char(' ') || c == Char('\t') || c == Char('\r') || c == Char('\n')) return true;
+    return false;
+}
+
+template <class Char>
+std::optional<basic_description_line<Char>> parse(std::basic_string_view<Char> line) noexcept {
+    using view = std::basic_string_view<Char>;
+    constexpr Char quote = Char('"');
     if (line.empty() || text::is_blank(line.front())) return std::nullopt;
 
     std::size_t end;
     if (line.front() == quote) {
         end = line.find(quote, 1);
     } else {
-        end = line.find_first_of(L" \t");
+        end = 0;
+        while (end < line.size() && !text::is_blank(line[end])) ++end;
+        if (end == line.size()) end = view::npos;
     }
-    if (end == std::wstring_view::npos) return std::nullopt;
+    if (end == view::npos) return std::nullopt;
 
-    std::wstring_view name = line.substr(0, end);
+    view name = line.substr(0, end);
     if (!name.empty() && name.front() == quote) name.remove_prefix(1);
     if (!name.empty() && name.back() == quote) name.remove_suffix(1);
     if (name.empty()) return std::nullopt;
 
-    std::wstring_view description = text::trim_blanks(line.substr(end + 1));
+    view description = text::trim_blanks(line.substr(end + 1));
     if (description.size() == 1 && description.front() == quote) return std::nullopt;
-    return description_line{name, description};
+    return basic_description_line<Char>{name, description};
 }
 
-bool name_needs_quotes(std::wstring_view name) noexcept {
-    return name.find_first_of(L" \t\r\n") != std::wstring_view::npos;
-}
+}  // namespace
+
+std::optional<description_line> parse_description_line(std::wstring_view line) noexcept { return parse(line); }
+
+std::optional<ascii_description_line> parse_description_line(std::string_view line) noexcept { return parse(line); }
+
+bool name_needs_quotes(std::wstring_view name) noexcept { return needs_quotes(name); }
+
+bool name_needs_quotes(std::string_view name) noexcept { return needs_quotes(name); }
 
 void append_description_line(std::wstring& out, std::wstring_view name, bool quoted, std::wstring_view description) {
-    if (quoted) out.push_back(quote);
-    append_flat(out, name);
-    if (quoted) out.push_back(quote);
-    out.push_back(L' ');
-    append_flat(out, description);
-    out.append(L"\r\n");
+    append_line(out, name, quoted, description);
+}
+
+void append_description_line(std::string& out, std::string_view name, bool quoted, std::string_view description) {
+    append_line(out, name, quoted, description);
 }
 
 }  // namespace brindle::descriptions

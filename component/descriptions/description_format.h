@@ -10,10 +10,13 @@
 
 namespace brindle::descriptions {
 
-struct description_line {
-    std::wstring_view name;
-    std::wstring_view description;
+template <class Char>
+struct basic_description_line {
+    std::basic_string_view<Char> name;
+    std::basic_string_view<Char> description;
 };
+using description_line = basic_description_line<wchar_t>;
+using ascii_description_line = basic_description_line<char>;
 
 // The entry one line (without its terminator) carries, or nothing when it carries none: a line
 // beginning with a space or a tab, an empty line, a bare name with no separator, a quoted name
@@ -21,14 +24,18 @@ struct description_line {
 // quoted name may be followed directly by its description; the description is trimmed of
 // spaces and tabs at both ends.
 std::optional<description_line> parse_description_line(std::wstring_view line) noexcept;
+// The same for a line of ASCII text still in its bytes.
+std::optional<ascii_description_line> parse_description_line(std::string_view line) noexcept;
 
 // Whether a name must be written in quotes: it holds a space or a tab, or a line break that
 // writing turns into a space.
 bool name_needs_quotes(std::wstring_view name) noexcept;
+bool name_needs_quotes(std::string_view name) noexcept;
 
 // Appends the line of one entry with its CR LF: the name (quoted when asked), one space, the
 // description. A CR or LF inside the name or the description is written as one space each,
 // since a raw one would end the line there and split the entry in two on the next read.
 void append_description_line(std::wstring& out, std::wstring_view name, bool quoted, std::wstring_view description);
+void append_description_line(std::string& out, std::string_view name, bool quoted, std::string_view description);
 
 }  // namespace brindle::descriptions

@@ -15,7 +15,11 @@ constexpr wchar_t description_file_name[] = L"Descript.ion";
 
 unique_bstr text_of(const descriptions::description_list::entry* entry, bool want_name) {
     if (!entry) return unique_bstr(L"");
-    return unique_bstr(want_name ? entry->name : entry->description);
+    const descriptions::text_ref& text = want_name ? entry->name : entry->description;
+    unique_bstr out(SysAllocStringLen(nullptr, static_cast<UINT>(text.size())));
+    if (!out.get()) throw std::bad_alloc();
+    text.copy_to(out.get());
+    return out;
 }
 
 // A name the file functions can take as it is: not empty and without an embedded NUL, which

@@ -8,6 +8,7 @@
 #include "component/server/errors.h"
 #include "support/TavrinSupport0100.h"
 
+#include <string>
 #include <string_view>
 
 namespace brindle {
@@ -33,7 +34,7 @@ std::wstring_view decimal(long value, wchar_t (&buffer)[16]) noexcept {
     return {p, static_cast<std::size_t>(end - p)};
 }
 
-unique_bstr read_ansi_text(BSTR file_name) {
+tavrin::unique_safearray read_bytes(BSTR file_name) {
     std::wstring_view name = bstr_view(file_name);
     if (name.empty() || name.find(L'\0') != std::wstring_view::npos) raise(err_bad_file_name_or_number);
     DWORD attributes = GetFileAttributesW(bstr_text(file_name));
@@ -44,32 +45,53 @@ unique_bstr read_ansi_text(BSTR file_name) {
         if (error == ERROR_FILE_TOO_LARGE) raise(err_out_of_memory);
         raise_win32(error);
     }
-    unique_bstr text;
-    check_support(tsStrConvW(bytes.get(), text.put()));
-    return text;
+    return bytes;
 }
 
 }  // namespace
 
-tavrin::com_ptr<Collection> LoadListFile(BSTR FileName, bool IsOem, BSTR CommentChar, bool IgnoreBlanks,
-                                         bool TrimStrings) {
-    const unique_bstr content = read_ansi_text(FileName);
-    const list_file::options how{bstr_view(CommentChar), IgnoreBlanks, TrimStrings};
-    tavrin::com_ptr<Collection> list = Collection::create();
-    wchar_t key[16];
+void read_list_file_items(BSTR FileName, bool IsOem, const list_file::options& how,
+                          const std::function<void(std::wstring_view)>& item) {
+    tavrin::unique_safearray bytes = read_bytes(FileName);
+    {
+        tavrin::safearray_lock lock(bytes.get());
+        const std::string_view content(lock.data<const char>(), lock.count());
+        if (text::is_ascii(content)) {
+            // ASCII reads the same in every code page (so IsOem changes nothing either): the lines
+            // are parsed in the file's bytes, and only the items are widened.
+            std::wstring wide;
+            text::for_each_line(content, [&](std::string_view line) {
+                if (std::optional<std::string_view> text = list_file::item_of_line(line, how)) {
+                    text::widen_ascii(*text, wide);
+                    item(wide);
+                }
+            });
+            return;
+        }
+    }
+    unique_bstr content;
+    check_support(tsStrConvW(bytes.get(), content.put()));
+    bytes.reset();
     text::for_each_line(content.view(), [&](std::wstring_view line) {
-        std::optional<std::wstring_view> item = list_file::item_of_line(line, how);
-        if (!item) return;
-        std::wstring_view position = decimal(list->count() + 1, key);
-        // ASCII reads the same in both code pages: only other text goes through the conversion.
-        if (IsOem && !text::is_ascii(*item)) {
-            unique_bstr oem(*item), converted;
+        std::optional<std::wstring_view> text = list_file::item_of_line(line, how);
+        if (!text) return;
+        // Only text outside ASCII changes in the conversion.
+        if (IsOem && !text::is_ascii(*text)) {
+            unique_bstr oem(*text), converted;
             check_support(tsOemToAnsi(oem.get(), converted.put()));
-            list->append(converted.view(), position);
+            item(converted.view());
         } else {
-            list->append(*item, position);
+            item(*text);
         }
     });
+}
+
+tavrin::com_ptr<Collection> LoadListFile(BSTR FileName, bool IsOem, BSTR CommentChar, bool IgnoreBlanks,
+                                         bool TrimStrings) {
+    tavrin::com_ptr<Collection> list = Collection::create();
+    wchar_t key[16];
+    read_list_file_items(FileName, IsOem, list_file::options{bstr_view(CommentChar), IgnoreBlanks, TrimStrings},
+                         [&](std::wstring_view text) { list->append(text, decimal(list->count() + 1, key)); });
     return list;
 }
 

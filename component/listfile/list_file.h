@@ -4,7 +4,11 @@
 #include <windows.h>
 #include <oleauto.h>
 
+#include <functional>
+#include <string_view>
+
 #include "common/com_ptr.h"
+#include "component/listfile/list_file_format.h"
 #include "component/server/collection.h"
 
 namespace brindle {
@@ -18,5 +22,10 @@ namespace brindle {
 // is denied, 52 for an empty name or one holding a NUL, 7 for a file of 2 GiB or more.
 tavrin::com_ptr<Collection> LoadListFile(BSTR FileName, bool IsOem, BSTR CommentChar, bool IgnoreBlanks,
                                          bool TrimStrings);
+
+// The reader's own part of LoadListFile: reads the file and hands the text of each item to
+// `item`, in file order, raising as LoadListFile does.
+void read_list_file_items(BSTR FileName, bool IsOem, const list_file::options& how,
+                          const std::function<void(std::wstring_view)>& item);
 
 }  // namespace brindle

@@ -18,5 +18,7 @@ struct options {
 // The text to store for one line (without its terminator), or nothing when the line is skipped.
 // Blank and comment tests always look at the trimmed text, whatever trim_strings says.
 std::optional<std::wstring_view> item_of_line(std::wstring_view line, const options& how) noexcept;
+// The same for a line of ASCII text still in its bytes.
+std::optional<std::string_view> item_of_line(std::string_view line, const options& how) noexcept;
 
 }  // namespace brindle::list_file

@@ -14,6 +14,7 @@
 #include "common/unique_handle.h"
 #include "component/descriptions/description_file.h"
 #include "component/descriptions/tavDescriptIon.h"
+#include "component/listfile/text_lines.h"
 
 using Model = brindle::tavDescriptIon;  // the global name is the coclass of the type library
 using tavrin::unique_bstr;
@@ -245,12 +246,81 @@ TEST_F(Descriptions, AWriteFailingHalfWayLeavesTheOldFile) {
 TEST_F(Descriptions, RussianNamesRoundTripInOem866) {
     if (GetACP() != 1251 || GetOEMCP() != 866) GTEST_SKIP() << "needs ANSI 1251 and OEM 866 (LC_ALL=ru_RU.UTF-8)";
     const std::wstring file = path(L"Descript.ion");
+    put(file, "plain.txt read from an ASCII file\r\n");
+    ASSERT_TRUE(read(file));
     add(L"\x041E\x0442\x0447\x0451\x0442 \x0428.doc", L"\x0427\x0435\x0440\x043D\x043E\x0432\x0438\x043A");  // "Отчёт Ш.doc" Черновик
     ASSERT_TRUE(write(file));
-    EXPECT_EQ(get(file), "\"\x8E\xE2\xE7\xF1\xE2 \x98.doc\" \x97\xA5\xE0\xAD\xAE\xA2\xA8\xAA\r\n");
+    EXPECT_EQ(get(file), "plain.txt read from an ASCII file\r\n"
+                         "\"\x8E\xE2\xE7\xF1\xE2 \x98.doc\" \x97\xA5\xE0\xAD\xAE\xA2\xA8\xAA\r\n");
     ASSERT_TRUE(read(file));
     EXPECT_EQ(description_of(L"\x043E\x0442\x0447\x0401\x0442 \x0448.DOC"), L"\x0427\x0435\x0440\x043D\x043E\x0432\x0438\x043A")
         << "found without regard to case, also of Cyrillic letters";
+}
+
+// The model against a plain list under many random changes: entries read from ASCII bytes and
+// entries added as UTF-16 mix, names repeat in other cases, removals come from anywhere, and the
+// index grows and shrinks on the way.
+TEST(DescriptionList, StaysInStepWithAPlainListUnderRandomChanges) {
+    brindle::descriptions::description_list list;
+    std::vector<std::pair<std::wstring, std::wstring>> plain;
+    auto upper = [](std::wstring s) {
+        for (wchar_t& c : s) c = c >= L'a' && c <= L'z' ? wchar_t(c - 32) : c == L'\x0451' ? L'\x0401' : c;
+        return s;
+    };
+    auto find = [&](const std::wstring& name) {
+        for (std::size_t i = 0; i < plain.size(); ++i)
+            if (upper(plain[i].first) == upper(name)) return long(i);
+        return -1L;
+    };
+    std::string bytes;  // names n0..n299 in lower case, as a read file would give them
+    for (int i = 0; i < 300; ++i) bytes += "n" + std::to_string(i) + " d" + std::to_string(i) + "\n";
+    const std::string_view kept = list.keep(bytes);
+    brindle::text::for_each_line(kept, [&](std::string_view line) {
+        std::size_t space = line.find(' ');
+        EXPECT_TRUE(list.add_kept(line.substr(0, space), line.substr(space + 1)));
+        plain.emplace_back(std::wstring(line.begin(), line.begin() + space), std::wstring(line.begin() + space + 1, line.end()));
+    });
+    EXPECT_FALSE(list.add_kept(std::string_view("N7"), std::string_view("x"))) << "the first entry of a name wins";
+
+    unsigned seed = 12345;
+    auto next = [&seed](unsigned n) { seed = seed * 1103515245u + 12345u; return (seed >> 8) % n; };
+    std::wstring a, b;
+    for (int step = 0; step < 4000; ++step) {
+        std::wstring name = (next(2) ? L"N" : L"n") + std::to_wstring(next(400)) + (next(8) == 0 ? L"\x0451" : L"");
+        switch (next(4)) {
+        case 0: {
+            std::wstring text = L"t" + std::to_wstring(step);
+            list.assign(name, text);
+            if (long at = find(name); at >= 0) plain.erase(plain.begin() + at);
+            plain.emplace_back(name, text);
+            break;
+        }
+        case 1: {
+            long at = find(name);
+            EXPECT_EQ(list.remove(name), at >= 0);
+            if (at >= 0) plain.erase(plain.begin() + at);
+            break;
+        }
+        case 2: {
+            long at = long(next(unsigned(plain.size()) + 2)) - 1;
+            bool inside = at >= 0 && at < long(plain.size());
+            EXPECT_EQ(list.remove_at(at), inside);
+            if (inside) plain.erase(plain.begin() + at);
+            break;
+        }
+        default: {
+            long at = find(name);
+            const auto* entry = list.find(upper(name));
+            ASSERT_EQ(entry != nullptr, at >= 0) << step;
+            if (entry) EXPECT_EQ(std::wstring(entry->description.wide(a)), plain[std::size_t(at)].second);
+        }
+        }
+        ASSERT_EQ(list.size(), plain.size()) << step;
+    }
+    for (std::size_t i = 0; i < plain.size(); ++i) {
+        EXPECT_EQ(std::wstring(list.at(long(i))->name.wide(a)), plain[i].first) << i;
+        EXPECT_EQ(std::wstring(list.at(long(i))->description.wide(b)), plain[i].second) << i;
+    }
 }
 
 // ---- the description corpus -----------------------------------------------------------------
