@@ -14,6 +14,7 @@
 #include "common/unique_handle.h"
 #include "component/descriptions/description_file.h"
 #include "component/descriptions/tavDescriptIon.h"
+#include "component/listfile/tests/scratch_folder.h"
 #include "component/listfile/text_lines.h"
 
 using Model = brindle::tavDescriptIon;  // the global name is the coclass of the type library
@@ -28,52 +29,17 @@ class Descriptions : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_HRESULT_SUCCEEDED(CoInitialize(nullptr));
-        wchar_t base[MAX_PATH];
-        GetTempPathW(MAX_PATH, base);
-        static int counter = 0;
-        folder = std::wstring(base) + L"tavdesc" + std::to_wstring(GetCurrentProcessId()) + L"_" +
-                 std::to_wstring(++counter);
-        ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
         model = Model::create();
     }
     void TearDown() override {
         model.reset();
-        for (const std::wstring& name : names()) {
-            SetFileAttributesW(path(name).c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (!DeleteFileW(path(name).c_str())) RemoveDirectoryW(path(name).c_str());
-        }
-        RemoveDirectoryW(folder.c_str());
         CoUninitialize();
     }
-    std::wstring path(const std::wstring& name) const { return folder + L"\\" + name; }
-    std::vector<std::wstring> names() const {
-        std::vector<std::wstring> out;
-        WIN32_FIND_DATAW data;
-        tavrin::unique_find find(FindFirstFileW(path(L"*").c_str(), &data));
-        if (find) do {
-                if (data.cFileName != std::wstring(L".") && data.cFileName != std::wstring(L".."))
-                    out.push_back(data.cFileName);
-            } while (FindNextFileW(find.get(), &data));
-        return out;
-    }
-    static void put(const std::wstring& name, const Bytes& bytes) {
-        tavrin::unique_handle f(CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-        ASSERT_TRUE(f.valid());
-        DWORD written = 0;
-        WriteFile(f.get(), bytes.data(), DWORD(bytes.size()), &written, nullptr);
-    }
-    static Bytes get(const std::wstring& name) {
-        tavrin::unique_handle f(CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-        if (!f) return "<missing>";
-        Bytes out(GetFileSize(f.get(), nullptr), '\0');
-        DWORD got = 0;
-        ReadFile(f.get(), out.data(), DWORD(out.size()), &got, nullptr);
-        return out;
-    }
-    // The attributes a write sets or clears (the platform may add the archive bit).
-    static DWORD attributes(const std::wstring& name) {
-        return GetFileAttributesW(name.c_str()) & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
-    }
+    std::wstring path(const std::wstring& name) const { return scratch.file(name); }
+    std::vector<std::wstring> names() const { return scratch.names(); }
+    void put(const std::wstring& name, const Bytes& bytes) const { scratch.put(name, bytes); }
+    static Bytes get(const std::wstring& name) { return scratch_folder::get(name); }
+    static DWORD attributes(const std::wstring& name) { return scratch_folder::attributes(name); }
 
     bool read(const std::wstring& name) {
         VARIANT_BOOL ok = no;
@@ -115,7 +81,8 @@ protected:
         return std::wstring(name.view());
     }
 
-    std::wstring folder;
+    scratch_folder scratch{L"tavdesc"};
+    const std::wstring& folder = scratch.path();
     tavrin::com_ptr<Model> model;
 };
 

@@ -9,42 +9,22 @@ fso.CreateFolder folder
 failures = 0
 
 Sub Check(ok, what)
-    If ok Then
-        WScript.Echo "ok   " & what
-    Else
-        WScript.Echo "FAIL " & what
-        failures = failures + 1
-    End If
+    If ok Then WScript.Echo "ok   " & what Else WScript.Echo "FAIL " & what : failures = failures + 1
 End Sub
 
 file = fso.BuildPath(folder, "report.txt")
 Set f = fso.CreateTextFile(file, True)
 f.Write "text"
 f.Close
-
 Check tav.GetFileZone(file) = 0, "a fresh local file is in zone 0"
-Check tav.SetFileZone(file, 3) = True, "SetFileZone to the Internet zone"
-Check tav.GetFileZone(file) = 3, "and read back"
-Check tav.SetFileZone(fso.BuildPath(folder, "missing.txt"), 4) = False, "a missing file cannot be marked"
-Check tav.GetFileZone(fso.BuildPath(folder, "missing.txt")) = 0, "and has zone 0"
-
+Check tav.SetFileZone(file, 3) And tav.GetFileZone(file) = 3, "SetFileZone 3 and read back"
+Check Not tav.SetFileZone(fso.BuildPath(folder, "missing.txt"), 4), "a missing file cannot be marked"
 Check tav.GetFileDescription(file) = "", "no description yet"
-Check tav.SetFileDescription(file, "Monthly report") = True, "SetFileDescription creates Descript.ion"
+Check tav.SetFileDescription(file, "Monthly report"), "SetFileDescription creates Descript.ion"
 Check tav.GetFileDescription(fso.BuildPath(folder, "REPORT.TXT")) = "Monthly report", "read back by any case of the name"
 Check 2 = (fso.GetFile(fso.BuildPath(folder, "Descript.ion")).Attributes And 2), "the description file is hidden"
-Check tav.SetFileDescription(fso.BuildPath(folder, "no folder\x.txt"), "x") = False, "a missing folder gives False"
-
-On Error Resume Next
-Dim z
-z = tav.GetFileZone(Array(1))
-Check Err.Number = 13, "an array as file name is a type mismatch (got " & Err.Number & ")"
-Err.Clear
-On Error GoTo 0
 
 fso.GetFile(fso.BuildPath(folder, "Descript.ion")).Attributes = 0
 fso.DeleteFolder folder, True
-If failures > 0 Then
-    WScript.Echo failures & " check(s) failed"
-    WScript.Quit 1
-End If
+If failures > 0 Then WScript.Echo failures & " check(s) failed" : WScript.Quit 1
 WScript.Echo "ALL OK"

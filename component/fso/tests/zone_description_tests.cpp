@@ -11,7 +11,7 @@
 #include "Brindle.h"
 #include "common/com_ptr.h"
 #include "common/unique_bstr.h"
-#include "common/unique_handle.h"
+#include "component/listfile/tests/scratch_folder.h"
 
 using tavrin::unique_bstr;
 
@@ -26,43 +26,16 @@ protected:
         CLSID clsid;
         ASSERT_HRESULT_SUCCEEDED(CLSIDFromProgID(L"Brindle.tavFSO", &clsid));
         ASSERT_HRESULT_SUCCEEDED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID__tavFSO, fso.put_void()));
-        wchar_t base[MAX_PATH];
-        GetTempPathW(MAX_PATH, base);
-        static int counter = 0;
-        folder = std::wstring(base) + L"tavmark" + std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(++counter);
-        ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
     }
     void TearDown() override {
-        WIN32_FIND_DATAW data;
-        tavrin::unique_find find(FindFirstFileW((folder + L"\\*").c_str(), &data));
-        if (find) do {
-                SetFileAttributesW(path(data.cFileName).c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileW(path(data.cFileName).c_str());
-            } while (FindNextFileW(find.get(), &data));
-        find.reset();
-        RemoveDirectoryW(folder.c_str());
         fso.reset();
         CoUninitialize();
     }
-    std::wstring path(const std::wstring& name) const { return folder + L"\\" + name; }
-    static void put(const std::wstring& name, const std::string& bytes) {
-        tavrin::unique_handle f(CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-        ASSERT_TRUE(f.valid());
-        DWORD written = 0;
-        WriteFile(f.get(), bytes.data(), DWORD(bytes.size()), &written, nullptr);
-    }
-    static std::string get(const std::wstring& name) {
-        tavrin::unique_handle f(CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-        if (!f) return "<missing>";
-        std::string out(GetFileSize(f.get(), nullptr), '\0');
-        DWORD got = 0;
-        ReadFile(f.get(), out.data(), DWORD(out.size()), &got, nullptr);
-        return out;
-    }
+    std::wstring path(const std::wstring& name) const { return scratch.file(name); }
+    void put(const std::wstring& name, const std::string& bytes) const { scratch.put(name, bytes); }
+    static std::string get(const std::wstring& name) { return scratch_folder::get(name); }
     static bool hidden_only(const std::wstring& name) {
-        DWORD a = GetFileAttributesW(name.c_str());
-        return a != INVALID_FILE_ATTRIBUTES &&
-               (a & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) == FILE_ATTRIBUTE_HIDDEN;
+        return scratch_folder::attributes(name) == FILE_ATTRIBUTE_HIDDEN;
     }
     LONG zone(const std::wstring& name) {
         FileZoneConst z = fzInternet;
@@ -90,7 +63,8 @@ protected:
     }
 
     tavrin::com_ptr<_tavFSO> fso;
-    std::wstring folder;
+    scratch_folder scratch{L"tavmark"};
+    const std::wstring& folder = scratch.path();
 };
 
 TEST_F(FileMarks, EveryZoneIsSetAndReadBack) {

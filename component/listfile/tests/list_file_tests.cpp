@@ -11,6 +11,7 @@
 #include "common/com_ptr.h"
 #include "common/unique_bstr.h"
 #include "common/unique_handle.h"
+#include "component/listfile/tests/scratch_folder.h"
 #include "common/unique_variant.h"
 
 using tavrin::com_ptr;
@@ -27,24 +28,14 @@ protected:
         CLSID clsid;
         ASSERT_HRESULT_SUCCEEDED(CLSIDFromProgID(L"Brindle.tavFSO", &clsid));
         ASSERT_HRESULT_SUCCEEDED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID__tavFSO, fso.put_void()));
-        wchar_t base[MAX_PATH];
-        GetTempPathW(MAX_PATH, base);
-        folder = std::wstring(base) + L"tavlist" + std::to_wstring(GetCurrentProcessId());
-        CreateDirectoryW(folder.c_str(), nullptr);
     }
     void TearDown() override {
-        for (const wchar_t* name : {L"list.txt", L"empty.txt", L"held.txt"}) DeleteFileW(path(name).get());
-        RemoveDirectoryW(folder.c_str());
         fso.reset();
         CoUninitialize();
     }
-    unique_bstr path(const wchar_t* name) const { return unique_bstr(folder + L"\\" + name); }
+    unique_bstr path(const wchar_t* name) const { return unique_bstr(scratch.file(name)); }
     unique_bstr write(const wchar_t* name, std::string_view bytes) const {
-        unique_bstr file = path(name);
-        tavrin::unique_handle f(CreateFileW(file.get(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-        DWORD written = 0;
-        WriteFile(f.get(), bytes.data(), DWORD(bytes.size()), &written, nullptr);
-        return file;
+        return unique_bstr(scratch.put(name, std::string(bytes)));
     }
     // The items of a list, by position.
     static std::wstring joined(_Collection* list) {
@@ -69,7 +60,8 @@ protected:
     }
 
     com_ptr<_tavFSO> fso;
-    std::wstring folder;
+    scratch_folder scratch{L"tavlist"};
+    const std::wstring& folder = scratch.path();
 };
 
 TEST_F(ListFile, ItemsByPositionAndByKeyWithEachLineEnd) {
