@@ -279,7 +279,9 @@ TEST(DescriptionList, StaysInStepWithAPlainListUnderRandomChanges) {
             long at = find(name);
             const auto* entry = list.find(upper(name));
             ASSERT_EQ(entry != nullptr, at >= 0) << step;
-            if (entry) EXPECT_EQ(std::wstring(entry->description.wide(a)), plain[std::size_t(at)].second);
+            if (entry) {
+                EXPECT_EQ(std::wstring(entry->description.wide(a)), plain[std::size_t(at)].second);
+            }
         }
         }
         ASSERT_EQ(list.size(), plain.size()) << step;
