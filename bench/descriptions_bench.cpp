@@ -3,7 +3,7 @@
 //     entries, ASCII and Cyrillic (OEM text that goes through the code-page conversions);
 //   - tavFSO.ReadStandardListFile on list files of 0.5M and 1M lines, and the reader's own part
 //     (read and parse, without building the Collection).
-// Figures are the best of three runs; the objects live in this process.
+// Figures are the best of five runs; the objects live in this process.
 //   descriptions_bench.exe [folder, default %TEMP%]
 #include <windows.h>
 #include <oleauto.h>
@@ -37,9 +37,9 @@ double now_seconds() {
 }
 
 template <class F>
-double best_of_three(F&& run) {
+double best_of_five(F&& run) {
     double best = 1e30;
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 5; ++i) {
         double start = now_seconds();
         run();
         best = std::min(best, now_seconds() - start);
@@ -93,17 +93,17 @@ void descriptions_table(brindle::tavDescriptIon* model, const std::wstring& fold
     for (int s = 0; s < 4; ++s) {
         const std::string bytes = description_file(sizes[s], cyrillic);
         put(file.get(), bytes);
-        double plain = best_of_three([&] { plain_read(file.get()); });
-        read_time[s] = best_of_three([&] {
+        double plain = best_of_five([&] { plain_read(file.get()); });
+        read_time[s] = best_of_five([&] {
             VARIANT_BOOL ok = VARIANT_FALSE;
             if (FAILED(model->ReadFile(file.get(), &ok)) || !ok) fail("ReadFile");
         });
         LONG count = 0;
         model->get_ItemCount(&count);
         if (count != sizes[s]) fail("entry count");
-        double plain_write = best_of_three([&] { put(copy.get(), bytes); });
+        double plain_write = best_of_five([&] { put(copy.get(), bytes); });
         DeleteFileW(copy.get());
-        write_time[s] = best_of_three([&] {
+        write_time[s] = best_of_five([&] {
             VARIANT_BOOL ok = VARIANT_FALSE;
             if (FAILED(model->WriteFile(copy.get(), &ok)) || !ok) fail("WriteFile");
         });
@@ -147,13 +147,13 @@ int wmain(int argc, wchar_t** argv) {
         for (int s = 0; s < 2; ++s) {
             const long expected = lines[s] - lines[s] / 50;
             put(list.get(), list_file(lines[s]));
-            double plain = best_of_three([&] { plain_read(list.get()); });
-            double parse = best_of_three([&] {
+            double plain = best_of_five([&] { plain_read(list.get()); });
+            double parse = best_of_five([&] {
                 long n = 0;
                 brindle::read_list_file_items(list.get(), false, {}, [&](std::wstring_view) { ++n; });
                 if (n != expected) fail("item count");
             });
-            list_time[s] = best_of_three([&] {
+            list_time[s] = best_of_five([&] {
                 tavrin::com_ptr<_Collection> items;
                 HRESULT hr = fso->ReadStandardListFile(list.get(), marker.get(), VARIANT_TRUE, VARIANT_TRUE,
                                                        VARIANT_FALSE, VARIANT_TRUE, items.put());
