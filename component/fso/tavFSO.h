@@ -1,5 +1,5 @@
 // The class tavFSO (default interface _tavFSO). It holds no state; each family of members is
-// defined with the code it uses: the whole-file members in whole_file_members.cpp.
+// defined with the code it uses (see tavFSO.cpp).
 #pragma once
 
 #include "Brindle.h"

@@ -1,0 +1,174 @@
+// Description files and list files, each next to a plain read (or write) of the same bytes:
+//   - tavDescriptIon.ReadFile and WriteFile (write back) on Descript.ion files of 10k to 200k
+//     entries, ASCII and Cyrillic (OEM text that goes through the code-page conversions);
+//   - tavFSO.ReadStandardListFile on list files of 0.5M and 1M lines, and the reader's own part
+//     (read and parse, without building the Collection).
+// Figures are the best of five runs; the objects live in this process.
+//   descriptions_bench.exe [folder, default %TEMP%]
+#include <windows.h>
+#include <oleauto.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "common/unique_bstr.h"
+#include "common/unique_handle.h"
+#include "component/descriptions/tavDescriptIon.h"
+#include "component/fso/tavFSO.h"
+#include "component/listfile/list_file.h"
+
+namespace {
+
+using tavrin::unique_bstr;
+using tavrin::unique_handle;
+
+double now_seconds() {
+    LARGE_INTEGER f, t;
+    QueryPerformanceFrequency(&f);
+    QueryPerformanceCounter(&t);
+    return double(t.QuadPart) / double(f.QuadPart);
+}
+
+[[noreturn]] void fail(const char* what, HRESULT hr = 0) {
+    std::fprintf(stderr, "%s failed (0x%08lX)\n", what, static_cast<unsigned long>(hr));
+    std::exit(2);
+}
+
+template <class F>
+double best_of_five(F&& run) {
+    double best = 1e30;
+    for (int i = 0; i < 5; ++i) {
+        double start = now_seconds();
+        run();
+        best = std::min(best, now_seconds() - start);
+    }
+    return best;
+}
+
+void put(const std::wstring& file, const std::string& bytes) {
+    unique_handle f(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    DWORD written = 0;
+    if (!f || !WriteFile(f.get(), bytes.data(), DWORD(bytes.size()), &written, nullptr)) fail("WriteFile");
+}
+
+// The whole file into one buffer of its size, as a program that keeps the content does.
+std::string plain_read(const std::wstring& file) {
+    unique_handle f(CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!f) fail("CreateFile");
+    std::string content(GetFileSize(f.get(), nullptr), '\0');
+    DWORD got = 0;
+    if (!ReadFile(f.get(), content.data(), DWORD(content.size()), &got, nullptr)) fail("ReadFile");
+    return content;
+}
+
+// Every tenth name quoted; the Cyrillic variant has OEM 866 letters in names and descriptions.
+std::string description_file(long entries, bool cyrillic) {
+    const std::string word = cyrillic ? "\x8E\xE2\xE7\xF1\xE2" : "report";
+    std::string out;
+    for (long i = 0; i < entries; ++i) {
+        std::string n = std::to_string(i);
+        out += (i % 10 == 0 ? "\"my " + word + " " + n + ".doc\"" : word + n + ".txt") + " Description " + word +
+               " of file number " + n + ", a line of ordinary length\r\n";
+    }
+    return out;
+}
+
+std::string list_file(long lines) {
+    std::string out;
+    for (long i = 0; i < lines; ++i)
+        out += (i % 50 == 0) ? "; comment " + std::to_string(i) + "\r\n" : "  item " + std::to_string(i) + "\r\n";
+    return out;
+}
+
+void descriptions_table(brindle::tavDescriptIon* model, const std::wstring& folder, bool cyrillic) {
+    const unique_bstr file(folder + L"\\bench-Descript.ion"), copy(folder + L"\\bench-copy.ion");
+    std::printf("%s Descript.ion: ReadFile and WriteFile (write back) against a plain read / write\n",
+                cyrillic ? "Cyrillic (OEM)" : "ASCII");
+    std::printf("%9s %7s %10s %10s %6s %10s %10s %6s\n", "entries", "MiB", "plain rd", "ReadFile", "x", "plain wr",
+                "WriteFile", "x");
+    const long sizes[] = {10000, 20000, 100000, 200000};
+    double read_time[4], write_time[4], plain_time[4];
+    for (int s = 0; s < 4; ++s) {
+        const std::string bytes = description_file(sizes[s], cyrillic);
+        put(file.get(), bytes);
+        double plain = best_of_five([&] { plain_read(file.get()); });
+        plain_time[s] = plain;
+        read_time[s] = best_of_five([&] {
+            VARIANT_BOOL ok = VARIANT_FALSE;
+            if (FAILED(model->ReadFile(file.get(), &ok)) || !ok) fail("ReadFile");
+        });
+        LONG count = 0;
+        model->get_ItemCount(&count);
+        if (count != sizes[s]) fail("entry count");
+        double plain_write = best_of_five([&] { put(copy.get(), bytes); });
+        DeleteFileW(copy.get());
+        write_time[s] = best_of_five([&] {
+            VARIANT_BOOL ok = VARIANT_FALSE;
+            if (FAILED(model->WriteFile(copy.get(), &ok)) || !ok) fail("WriteFile");
+        });
+        if (plain_read(copy.get()) != bytes) fail("the write-back differs from the file read");
+        SetFileAttributesW(copy.get(), FILE_ATTRIBUTE_NORMAL);
+        std::printf("%9ld %7.2f %8.1fms %8.1fms %6.2f %8.1fms %8.1fms %6.2f\n", sizes[s], bytes.size() / 1048576.0,
+                    plain * 1e3, read_time[s] * 1e3, read_time[s] / plain, plain_write * 1e3, write_time[s] * 1e3,
+                    write_time[s] / plain_write);
+    }
+    std::printf("doubling the entries: read %.2fx (10k->20k), %.2fx (100k->200k); write %.2fx, %.2fx;"
+                " the plain read itself %.2fx, %.2fx\n\n",
+                read_time[1] / read_time[0], read_time[3] / read_time[2], write_time[1] / write_time[0],
+                write_time[3] / write_time[2], plain_time[1] / plain_time[0], plain_time[3] / plain_time[2]);
+    DeleteFileW(file.get());
+    DeleteFileW(copy.get());
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    std::wstring folder;
+    if (argc > 1) {
+        folder = argv[1];
+    } else {
+        wchar_t temp[MAX_PATH];
+        GetTempPathW(MAX_PATH, temp);
+        folder = temp;
+    }
+    if (!folder.empty() && folder.back() == L'\\') folder.pop_back();
+    if (FAILED(CoInitialize(nullptr))) fail("CoInitialize");
+    {
+        auto model = brindle::tavDescriptIon::create();
+        descriptions_table(model.get(), folder, false);
+        descriptions_table(model.get(), folder, true);
+
+        auto fso = brindle::tavFSO::create();
+        std::printf("List file: ReadStandardListFile (defaults), and its read + parse alone, against a plain read\n");
+        std::printf("%9s %7s %10s %12s %6s %12s %6s\n", "lines", "MiB", "plain rd", "read+parse", "x", "ReadStdList", "x");
+        const unique_bstr list(folder + L"\\bench-list.txt"), marker(L";");
+        const long lines[] = {500000, 1000000};
+        double list_time[2];
+        for (int s = 0; s < 2; ++s) {
+            const long expected = lines[s] - lines[s] / 50;
+            put(list.get(), list_file(lines[s]));
+            double plain = best_of_five([&] { plain_read(list.get()); });
+            double parse = best_of_five([&] {
+                long n = 0;
+                brindle::read_list_file_items(list.get(), false, {}, [&](std::wstring_view) { ++n; });
+                if (n != expected) fail("item count");
+            });
+            list_time[s] = best_of_five([&] {
+                tavrin::com_ptr<_Collection> items;
+                HRESULT hr = fso->ReadStandardListFile(list.get(), marker.get(), VARIANT_TRUE, VARIANT_TRUE,
+                                                       VARIANT_FALSE, VARIANT_TRUE, items.put());
+                long n = 0;
+                if (FAILED(hr) || !items || FAILED(items->Count(&n)) || n != expected) fail("ReadStandardListFile", hr);
+            });
+            std::printf("%9ld %7.2f %8.1fms %10.1fms %6.2f %10.1fms %6.2f\n", lines[s],
+                        GetCompressedFileSizeW(list.get(), nullptr) / 1048576.0, plain * 1e3, parse * 1e3,
+                        parse / plain, list_time[s] * 1e3, list_time[s] / plain);
+        }
+        std::printf("doubling the lines: ReadStandardListFile %.2fx (0.5M->1M)\n", list_time[1] / list_time[0]);
+        DeleteFileW(list.get());
+    }
+    CoUninitialize();
+    return 0;
+}

@@ -1,0 +1,179 @@
+#include "component/descriptions/description_file.h"
+
+#include "common/unique_bstr.h"
+#include "common/unique_handle.h"
+#include "component/descriptions/description_format.h"
+#include "component/listfile/text_lines.h"
+#include "component/server/errors.h"
+#include "support/TavrinSupport0100.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+namespace brindle::descriptions {
+namespace {
+
+using tavrin::unique_bstr;
+
+void check_support(HRESULT hr) {
+    if (FAILED(hr)) raise(number_from_hresult(hr));
+}
+
+using text_conversion = HRESULT(__stdcall*)(BSTR, BSTR*);
+
+unique_bstr converted(text_conversion convert, std::wstring_view text) {
+    unique_bstr in(text), out;
+    check_support(convert(in.get(), out.put()));
+    return out;
+}
+
+DWORD last_error_or(DWORD fallback) {
+    DWORD e = GetLastError();
+    return e ? e : fallback;
+}
+
+// The whole file into `bytes`, opened as the whole-file members open it (others may read it
+// meanwhile, not write it; 2 GiB or more is refused). Read into a string rather than a byte
+// array, because an ASCII file's entries keep pointing into these bytes.
+DWORD read_bytes(const wchar_t* file_name, std::string& bytes) {
+    std::wstring resolved;
+    if (DWORD e = files::resolve_file_name(file_name, resolved)) return e;
+    tavrin::unique_handle file(CreateFileW(resolved.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                           FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file) return last_error_or(ERROR_OPEN_FAILED);
+    if (GetFileType(file.get()) != FILE_TYPE_DISK) return files::error_not_a_disk_file;
+    LARGE_INTEGER length{};
+    if (!GetFileSizeEx(file.get(), &length)) return last_error_or(ERROR_READ_FAULT);
+    if (static_cast<unsigned long long>(length.QuadPart) > files::max_whole_file_size) return ERROR_FILE_TOO_LARGE;
+    bytes.resize(static_cast<std::size_t>(length.QuadPart));
+    for (std::size_t done = 0; done < bytes.size();) {
+        DWORD got = 0;
+        DWORD want = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 20));
+        if (!ReadFile(file.get(), bytes.data() + done, want, &got, nullptr)) return last_error_or(ERROR_READ_FAULT);
+        if (got == 0) return ERROR_HANDLE_EOF;  // the file shrank under us
+        done += got;
+    }
+    return ERROR_SUCCESS;
+}
+
+// The file's bytes taken as ANSI text, then converted from OEM to ANSI. The conversions work
+// character by character and line ends, blanks and quotes are the same in every code page, so
+// the whole text is converted at once rather than line by line.
+std::wstring oem_text(const std::string& bytes) {
+    tavrin::unique_safearray array = tavrin::make_byte_array(bytes.size());
+    {
+        tavrin::safearray_lock lock(array.get());
+        std::memcpy(lock.data(), bytes.data(), bytes.size());
+    }
+    unique_bstr ansi, text;
+    check_support(tsStrConvW(array.get(), ansi.put()));
+    array.reset();
+    check_support(tsOemToAnsi(ansi.get(), text.put()));
+    return std::wstring(text.view());
+}
+
+// Whether the name, once in the OEM code page, holds a blank and so needs quotes. A character
+// the OEM code page lacks may become a space there, so a name outside ASCII is converted to see.
+bool written_in_quotes(std::wstring_view name) {
+    if (text::is_ascii(name)) return name_needs_quotes(name);
+    return name_needs_quotes(converted(tsAnsiToOem, name).view());
+}
+
+// About the number of lines of the text, to size the index once: exact for CR LF, LF or CR
+// alone; a file that mixes them may have more lines, and the index then grows on the way.
+template <class Char>
+std::size_t line_estimate(std::basic_string_view<Char> text) noexcept {
+    return static_cast<std::size_t>(std::max(std::count(text.begin(), text.end(), Char('\n')),
+                                             std::count(text.begin(), text.end(), Char('\r')))) + 1;
+}
+
+}  // namespace
+
+DWORD read_description_file(const wchar_t* file_name, description_list& list) {
+    list.clear();
+    DWORD attributes = GetFileAttributesW(file_name);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) return ERROR_ACCESS_DENIED;
+
+    std::string bytes;
+    if (DWORD error = read_bytes(file_name, bytes)) return error;
+    if (text::is_ascii(std::string_view(bytes))) {
+        // ASCII reads the same in every code page: the entries point into the bytes themselves.
+        const std::string_view kept = list.keep(std::move(bytes));
+        list.reserve(line_estimate(kept));
+        text::for_each_line(kept, [&](std::string_view line) {
+            if (std::optional<ascii_description_line> entry = parse_description_line(line))
+                list.add_kept(entry->name, entry->description);
+        });
+        return ERROR_SUCCESS;
+    }
+    std::wstring converted_text = oem_text(bytes);
+    bytes = std::string();
+    const std::wstring_view kept = list.keep(std::move(converted_text));
+    list.reserve(line_estimate(kept));
+    text::for_each_line(kept, [&](std::wstring_view line) {
+        if (std::optional<description_line> entry = parse_description_line(line))
+            list.add_kept(entry->name, entry->description);
+    });
+    return ERROR_SUCCESS;
+}
+
+std::string encode_description_file(const description_list& list) {
+    // Text that is all ASCII is the same in both code pages and is written as it is.
+    bool ascii = true;
+    std::size_t length = 0;
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        const description_list::entry& e = *list.at(static_cast<long long>(i));
+        length += e.name.size() + e.description.size() + 5;
+        ascii = ascii && e.name.is_ascii() && e.description.is_ascii();
+    }
+    if (ascii) {
+        std::string bytes, name_buffer, description_buffer;
+        bytes.reserve(length);
+        for (std::size_t i = 0; i < list.size(); ++i) {
+            const description_list::entry& e = *list.at(static_cast<long long>(i));
+            std::string_view name = e.name.ascii(name_buffer);
+            append_description_line(bytes, name, name_needs_quotes(name), e.description.ascii(description_buffer));
+        }
+        return bytes;
+    }
+
+    std::wstring name_buffer, description_buffer;
+    std::wstring text;
+    text.reserve(length);
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        const description_list::entry& e = *list.at(static_cast<long long>(i));
+        std::wstring_view name = e.name.wide(name_buffer);
+        append_description_line(text, name, written_in_quotes(name), e.description.wide(description_buffer));
+    }
+    unique_bstr oem = converted(tsAnsiToOem, text);
+    text = std::wstring();
+    tavrin::unique_safearray array;
+    check_support(tsStrConvB(oem.get(), array.put()));
+    tavrin::safearray_lock lock(array.get());
+    return std::string(lock.data<const char>(), lock.count());
+}
+
+DWORD write_description_file(const wchar_t* file_name, const description_list& list, const files::file_writer& write) {
+    std::wstring resolved;
+    if (DWORD e = files::resolve_file_name(file_name, resolved)) return e;
+    const std::string bytes = encode_description_file(list);
+
+    // Read-only, hidden or system would stop the replacement; the old attributes come back if
+    // the write fails, so a failure changes nothing at all. The result is hidden.
+    const DWORD old_attributes = GetFileAttributesW(resolved.c_str());
+    SetFileAttributesW(resolved.c_str(), FILE_ATTRIBUTE_NORMAL);
+    files::replace_options options;
+    options.set_attributes = true;
+    options.attributes = FILE_ATTRIBUTE_HIDDEN;
+    options.write = &write;
+    if (DWORD error = files::replace_file(resolved, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(),
+                                          options)) {
+        if (old_attributes != INVALID_FILE_ATTRIBUTES) SetFileAttributesW(resolved.c_str(), old_attributes);
+        return error;
+    }
+    return ERROR_SUCCESS;
+}
+
+}  // namespace brindle::descriptions

@@ -1,0 +1,30 @@
+// Description files on disk. The file's bytes are text in the OEM code page: on reading, the
+// bytes are taken as ANSI text and converted with tsOemToAnsi; on writing, the text goes through
+// tsAnsiToOem and is written as ANSI bytes. Lines are written with CR LF.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "component/descriptions/description_list.h"
+#include "component/files/whole_file_io.h"
+
+namespace brindle::descriptions {
+
+// Replaces the entries of `list` with those of the file (the list is emptied first). Gives
+// ERROR_SUCCESS, or the platform error that stopped the open or the read (a folder gives
+// ERROR_ACCESS_DENIED); a failed conversion throws.
+DWORD read_description_file(const wchar_t* file_name, description_list& list);
+
+// The file's bytes for the entries of `list`, in entry order.
+std::string encode_description_file(const description_list& list);
+
+// Writes the entries as the whole new content of the file and leaves it hidden. The content is
+// built first and replaces the old file in one step, so a failure at any point (it gives the
+// platform error; a failed conversion throws) leaves the old file as it was, attributes
+// included. Read-only, hidden and system attributes of the old file do not stop the write.
+DWORD write_description_file(const wchar_t* file_name, const description_list& list,
+                             const files::file_writer& write = files::default_file_writer());
+
+}  // namespace brindle::descriptions

@@ -1,0 +1,361 @@
+// tavDescriptIon in this process, over real files in a temporary folder: editing the model,
+// reading and writing description files byte for byte, the one-step replacement (with a failing
+// writer put in), Russian text in the OEM code page, and every file of the description corpus.
+#include <windows.h>
+#include <oleauto.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "common/unique_bstr.h"
+#include "common/unique_handle.h"
+#include "component/descriptions/description_file.h"
+#include "component/descriptions/tavDescriptIon.h"
+#include "component/listfile/tests/scratch_folder.h"
+#include "component/listfile/text_lines.h"
+
+using Model = brindle::tavDescriptIon;  // the global name is the coclass of the type library
+using tavrin::unique_bstr;
+using Bytes = std::string;
+
+namespace {
+
+constexpr VARIANT_BOOL yes = VARIANT_TRUE, no = VARIANT_FALSE;
+
+class Descriptions : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_HRESULT_SUCCEEDED(CoInitialize(nullptr));
+        model = Model::create();
+    }
+    void TearDown() override {
+        model.reset();
+        CoUninitialize();
+    }
+    std::wstring path(const std::wstring& name) const { return scratch.file(name); }
+    std::vector<std::wstring> names() const { return scratch.names(); }
+    void put(const std::wstring& name, const Bytes& bytes) const { scratch.put(name, bytes); }
+    static Bytes get(const std::wstring& name) { return scratch_folder::get(name); }
+    static DWORD attributes(const std::wstring& name) { return scratch_folder::attributes(name); }
+
+    bool read(const std::wstring& name) {
+        VARIANT_BOOL ok = no;
+        EXPECT_EQ(model->ReadFile(unique_bstr(name).get(), &ok), S_OK);
+        return ok == yes;
+    }
+    bool write(const std::wstring& name = L"") {
+        VARIANT_BOOL ok = no;
+        EXPECT_EQ(model->WriteFile(name.empty() ? nullptr : unique_bstr(name).get(), &ok), S_OK);
+        return ok == yes;
+    }
+    void add(const wchar_t* name, const wchar_t* description) {
+        EXPECT_EQ(model->AddItem(unique_bstr(name).get(), unique_bstr(description).get()), S_OK);
+    }
+    long count() {
+        LONG n = -1;
+        EXPECT_EQ(model->get_ItemCount(&n), S_OK);
+        return n;
+    }
+    // Every entry as "name=description;", in order.
+    std::wstring entries() {
+        std::wstring out;
+        for (long i = 0; i < count(); ++i) {
+            unique_bstr name, description;
+            EXPECT_EQ(model->get_ItemFileName(i, name.put()), S_OK);
+            EXPECT_EQ(model->get_ItemDescription(i, description.put()), S_OK);
+            out.append(name.view()).append(L"=").append(description.view()).append(L";");
+        }
+        return out;
+    }
+    std::wstring description_of(const wchar_t* name) {
+        unique_bstr text;
+        EXPECT_EQ(model->get_ItemDescriptionByFileName(unique_bstr(name).get(), text.put()), S_OK);
+        return std::wstring(text.view());
+    }
+    std::wstring stored_name() {
+        unique_bstr name;
+        EXPECT_EQ(model->get_FileName(name.put()), S_OK);
+        return std::wstring(name.view());
+    }
+
+    scratch_folder scratch{L"tavdesc"};
+    const std::wstring& folder = scratch.path();
+    tavrin::com_ptr<Model> model;
+};
+
+TEST_F(Descriptions, EditingByNameAndPosition) {
+    add(L"a.txt", L"x");
+    add(L"b.txt", L"second");
+    add(L"A.TXT", L"y");
+    EXPECT_EQ(entries(), L"b.txt=second;A.TXT=y;") << "a changed entry moves to the end, under its new spelling";
+    add(L"a.txt", L"");
+    add(L"", L"nameless");
+    EXPECT_EQ(entries(), L"b.txt=second;A.TXT=y;") << "empty arguments change nothing";
+    EXPECT_EQ(description_of(L"a.TxT"), L"y");
+    EXPECT_EQ(description_of(L""), L"");
+    EXPECT_EQ(description_of(L"none.txt"), L"");
+
+    add(L"c.txt", L"third");
+    unique_bstr text;
+    for (LONG bad : {-1L, 3L, 0x7FFFFFFFL}) {
+        EXPECT_EQ(model->get_ItemFileName(bad, text.put()), S_OK);
+        EXPECT_TRUE(text.empty()) << bad;
+        EXPECT_EQ(model->get_ItemDescription(bad, text.put()), S_OK);
+        EXPECT_TRUE(text.empty()) << bad;
+    }
+    VARIANT_BOOL removed = yes;
+    EXPECT_EQ(model->RemoveItem(3, &removed), S_OK);
+    EXPECT_EQ(removed, no) << "position ItemCount is outside";
+    EXPECT_EQ(model->RemoveItem(-1, &removed), S_OK);
+    EXPECT_EQ(removed, no);
+    EXPECT_EQ(model->RemoveItem(0, &removed), S_OK);
+    EXPECT_EQ(removed, yes);
+    EXPECT_EQ(entries(), L"A.TXT=y;c.txt=third;") << "position 0 is now what was the second entry";
+    EXPECT_EQ(model->RemoveItemByFileName(unique_bstr(L"C.TXT").get(), &removed), S_OK);
+    EXPECT_EQ(removed, yes);
+    EXPECT_EQ(model->RemoveItemByFileName(unique_bstr(L"C.TXT").get(), &removed), S_OK);
+    EXPECT_EQ(removed, no);
+    EXPECT_EQ(model->RemoveItemByFileName(nullptr, &removed), S_OK);
+    EXPECT_EQ(removed, no);
+    add(L"c.txt", L"back");  // the removed name joins again, after the remaining entry
+    EXPECT_EQ(entries(), L"A.TXT=y;c.txt=back;");
+    EXPECT_EQ(description_of(L"a.txt"), L"y") << "lookups stay right after removals";
+}
+
+TEST_F(Descriptions, ReadingSkipsLinesWithoutEntriesAndEndsLinesAtLfToo) {
+    put(path(L"d.ion"), "readme.txt Read this first\r\n\"my file.doc\"   Version 2\r\nbare\r\n\r\n"
+                        " indented x\r\n\tindented y\r\n\"unclosed z\r\nREADME.TXT second one loses\r\n"
+                        "lf.txt ends with LF\nmixed.txt CR only\rlast.txt no line end");
+    ASSERT_TRUE(read(path(L"d.ion")));
+    EXPECT_EQ(entries(), L"readme.txt=Read this first;my file.doc=Version 2;lf.txt=ends with LF;"
+                         L"mixed.txt=CR only;last.txt=no line end;");
+    EXPECT_EQ(stored_name(), path(L"d.ion"));
+
+    // A missing file is a folder without descriptions; other failures give False and no name.
+    ASSERT_TRUE(read(path(L"none.ion")));
+    EXPECT_EQ(count(), 0);
+    EXPECT_EQ(stored_name(), path(L"none.ion"));
+    tavrin::unique_handle held(CreateFileW(path(L"d.ion").c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    for (const std::wstring& bad : {path(L"d.ion"), path(L"no folder\\d.ion"), folder, std::wstring()}) {
+        EXPECT_FALSE(read(bad)) << std::string(bad.begin(), bad.end());
+        EXPECT_EQ(stored_name(), L"");
+    }
+    held.reset();
+
+    // A folder without Descript.ion: read, add, write back with no argument.
+    VARIANT_BOOL ok = no;
+    EXPECT_EQ(model->ReadDirectoryFile(unique_bstr(folder).get(), &ok), S_OK);
+    EXPECT_EQ(ok, yes);
+    EXPECT_EQ(stored_name(), path(L"Descript.ion"));
+    add(L"new.txt", L"made here");
+    EXPECT_EQ(model->WriteDirectoryFile(nullptr, &ok), S_OK);
+    EXPECT_EQ(ok, yes);
+    EXPECT_EQ(get(path(L"Descript.ion")), "new.txt made here\r\n");
+    EXPECT_EQ(attributes(path(L"Descript.ion")), DWORD(FILE_ATTRIBUTE_HIDDEN));
+}
+
+TEST_F(Descriptions, WritingIsByteExactAndLeavesAHiddenFile) {
+    EXPECT_FALSE(write()) << "no name given and none read";
+    EXPECT_TRUE(names().empty()) << "and nothing created";
+
+    const std::wstring file = path(L"Descript.ion");
+    EXPECT_TRUE(write(file)) << "an empty model";
+    EXPECT_EQ(get(file), "");
+    EXPECT_EQ(attributes(file), DWORD(FILE_ATTRIBUTE_HIDDEN));
+
+    add(L"readme.txt", L"Read this first");
+    add(L"my file.doc", L"Version 2");
+    add(L"lines.txt", L"one\r\ntwo\nthree");
+    SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    EXPECT_TRUE(write(file)) << "over a read-only, hidden, system file";
+    const Bytes expected = "readme.txt Read this first\r\n\"my file.doc\" Version 2\r\nlines.txt one  two three\r\n";
+    EXPECT_EQ(get(file), expected);
+    EXPECT_EQ(attributes(file), DWORD(FILE_ATTRIBUTE_HIDDEN));
+
+    // The line breaks became spaces: the next read finds the same three entries and no bogus one,
+    // and writing them back changes no byte.
+    ASSERT_TRUE(read(file));
+    EXPECT_EQ(entries(), L"readme.txt=Read this first;my file.doc=Version 2;lines.txt=one  two three;");
+    EXPECT_TRUE(write());
+    EXPECT_EQ(get(file), expected);
+    EXPECT_EQ(stored_name(), file) << "writing does not change the stored name";
+
+    EXPECT_FALSE(write(folder)) << "a folder is not a description file";
+    EXPECT_FALSE(write(path(L"no folder\\Descript.ion")));
+}
+
+TEST_F(Descriptions, AWriteFailingHalfWayLeavesTheOldFile) {
+    const std::wstring file = path(L"Descript.ion");
+    const Bytes old = "keep.txt the old description\r\n";
+    put(file, old);
+    SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_HIDDEN);
+    brindle::descriptions::description_list list;
+    for (int i = 0; i < 1000; ++i) list.add_new(L"file" + std::to_wstring(i) + L".txt", L"a new description");
+
+    int calls = 0;
+    brindle::files::file_writer half_then_fail = [&](HANDLE h, const void* data, DWORD size, DWORD* written) {
+        if (++calls > 1) {
+            SetLastError(ERROR_DISK_FULL);
+            return FALSE;
+        }
+        return ::WriteFile(h, data, size / 2, written, nullptr);
+    };
+    EXPECT_EQ(brindle::descriptions::write_description_file(file.c_str(), list, half_then_fail), DWORD(ERROR_DISK_FULL));
+    EXPECT_EQ(calls, 2) << "the first half was written before the failure";
+    EXPECT_EQ(get(file), old);
+    EXPECT_EQ(attributes(file), DWORD(FILE_ATTRIBUTE_HIDDEN)) << "the old attributes are back";
+    EXPECT_EQ(names(), std::vector<std::wstring>{L"Descript.ion"}) << "no temporary file left behind";
+}
+
+TEST_F(Descriptions, RussianNamesRoundTripInOem866) {
+    if (GetACP() != 1251 || GetOEMCP() != 866) GTEST_SKIP() << "needs ANSI 1251 and OEM 866 (LC_ALL=ru_RU.UTF-8)";
+    const std::wstring file = path(L"Descript.ion");
+    put(file, "plain.txt read from an ASCII file\r\n");
+    ASSERT_TRUE(read(file));
+    add(L"\x041E\x0442\x0447\x0451\x0442 \x0428.doc", L"\x0427\x0435\x0440\x043D\x043E\x0432\x0438\x043A");  // "Отчёт Ш.doc" Черновик
+    ASSERT_TRUE(write(file));
+    EXPECT_EQ(get(file), "plain.txt read from an ASCII file\r\n"
+                         "\"\x8E\xE2\xE7\xF1\xE2 \x98.doc\" \x97\xA5\xE0\xAD\xAE\xA2\xA8\xAA\r\n");
+    ASSERT_TRUE(read(file));
+    EXPECT_EQ(description_of(L"\x043E\x0442\x0447\x0401\x0442 \x0448.DOC"), L"\x0427\x0435\x0440\x043D\x043E\x0432\x0438\x043A")
+        << "found without regard to case, also of Cyrillic letters";
+}
+
+// The model against a plain list under many random changes: entries read from ASCII bytes and
+// entries added as UTF-16 mix, names repeat in other cases, removals come from anywhere, and the
+// index grows and shrinks on the way.
+TEST(DescriptionList, StaysInStepWithAPlainListUnderRandomChanges) {
+    brindle::descriptions::description_list list;
+    std::vector<std::pair<std::wstring, std::wstring>> plain;
+    auto upper = [](std::wstring s) {
+        for (wchar_t& c : s) c = c >= L'a' && c <= L'z' ? wchar_t(c - 32) : c == L'\x0451' ? L'\x0401' : c;
+        return s;
+    };
+    auto find = [&](const std::wstring& name) {
+        for (std::size_t i = 0; i < plain.size(); ++i)
+            if (upper(plain[i].first) == upper(name)) return long(i);
+        return -1L;
+    };
+    std::string bytes;  // names n0..n299 in lower case, as a read file would give them
+    for (int i = 0; i < 300; ++i) bytes += "n" + std::to_string(i) + " d" + std::to_string(i) + "\n";
+    const std::string_view kept = list.keep(bytes);
+    brindle::text::for_each_line(kept, [&](std::string_view line) {
+        std::size_t space = line.find(' ');
+        EXPECT_TRUE(list.add_kept(line.substr(0, space), line.substr(space + 1)));
+        plain.emplace_back(std::wstring(line.begin(), line.begin() + space), std::wstring(line.begin() + space + 1, line.end()));
+    });
+    EXPECT_FALSE(list.add_kept(std::string_view("N7"), std::string_view("x"))) << "the first entry of a name wins";
+
+    unsigned seed = 12345;
+    auto next = [&seed](unsigned n) { seed = seed * 1103515245u + 12345u; return (seed >> 8) % n; };
+    std::wstring a, b;
+    for (int step = 0; step < 4000; ++step) {
+        std::wstring name = (next(2) ? L"N" : L"n") + std::to_wstring(next(400)) + (next(8) == 0 ? L"\x0451" : L"");
+        switch (next(4)) {
+        case 0: {
+            std::wstring text = L"t" + std::to_wstring(step);
+            list.assign(name, text);
+            if (long at = find(name); at >= 0) plain.erase(plain.begin() + at);
+            plain.emplace_back(name, text);
+            break;
+        }
+        case 1: {
+            long at = find(name);
+            EXPECT_EQ(list.remove(name), at >= 0);
+            if (at >= 0) plain.erase(plain.begin() + at);
+            break;
+        }
+        case 2: {
+            long at = long(next(unsigned(plain.size()) + 2)) - 1;
+            bool inside = at >= 0 && at < long(plain.size());
+            EXPECT_EQ(list.remove_at(at), inside);
+            if (inside) plain.erase(plain.begin() + at);
+            break;
+        }
+        default: {
+            long at = find(name);
+            const auto* entry = list.find(upper(name));
+            ASSERT_EQ(entry != nullptr, at >= 0) << step;
+            if (entry) {
+                EXPECT_EQ(std::wstring(entry->description.wide(a)), plain[std::size_t(at)].second);
+            }
+        }
+        }
+        ASSERT_EQ(list.size(), plain.size()) << step;
+    }
+    for (std::size_t i = 0; i < plain.size(); ++i) {
+        EXPECT_EQ(std::wstring(list.at(long(i))->name.wide(a)), plain[i].first) << i;
+        EXPECT_EQ(std::wstring(list.at(long(i))->description.wide(b)), plain[i].second) << i;
+    }
+}
+
+// ---- the description corpus -----------------------------------------------------------------
+
+struct corpus_file {
+    const char* name;
+    long entries;  // counted independently of this code
+    bool exact;    // already in the written form: a rewrite gives the same bytes
+};
+const corpus_file corpus[] = {
+    {"001", 9, true},    {"002", 20, true},   {"003", 221, false}, {"004", 242, true},  {"005", 198, true},
+    {"006", 4, false},   {"007", 23, true},   {"008", 3, false},   {"009", 2, false},   {"010", 190, false},
+    {"011", 6, false},   {"012", 53, false},  {"013", 33, false},  {"014", 3, false},   {"015", 7, false},
+    {"016", 4, false},   {"017", 53, true},   {"018", 36, false},  {"019", 7, false},   {"020", 4, false},
+    {"021", 35, false},  {"022", 132, false}, {"023", 32, false},  {"024", 7, true},    {"025", 111, false},
+    {"026", 1, true},    {"027", 202, false}, {"028", 256, false}, {"029", 25, false},  {"030", 7, false},
+    {"031", 13, false},  {"032", 6, true},    {"033", 6, true},    {"034", 6, true},    {"035", 132, true},
+    {"036", 190, true},  {"037", 7, false},   {"038", 36, true},   {"039", 55, false},  {"040", 278, false},
+};
+
+// The corpus folder the build found, as a Windows path.
+std::wstring corpus_folder() {
+    const char* unix_path = std::getenv("TAVRIN_DESCRIPT_CORPUS");
+    if (!unix_path || !*unix_path) return {};
+    std::wstring out = L"Z:";
+    for (const char* p = unix_path; *p; ++p) out.push_back(*p == '/' ? L'\\' : static_cast<wchar_t>(*p));
+    return GetFileAttributesW(out.c_str()) == INVALID_FILE_ATTRIBUTES ? std::wstring() : out;
+}
+
+TEST_F(Descriptions, EveryCorpusFileReadsAndRewritesLosingOnlyWhatTheFormatCannotHold) {
+    const std::wstring source = corpus_folder();
+    if (source.empty()) GTEST_SKIP() << "the description corpus (../shared/corpus/descript) was not found at build time";
+    for (const corpus_file& c : corpus) {
+        SCOPED_TRACE(c.name);
+        const std::wstring original = source + L"\\" + std::wstring(c.name, c.name + 3) + L".ion";
+        const std::wstring copy = path(L"rewritten.ion");
+        ASSERT_TRUE(read(original));
+        const std::wstring first = entries();
+        EXPECT_EQ(count(), c.entries);
+        ASSERT_TRUE(write(copy));
+        const Bytes rewritten = get(copy);
+        if (c.exact) {
+            EXPECT_TRUE(rewritten == get(original)) << "a file in the written form comes back byte for byte";
+        }
+
+        // What was written is every entry, one CR LF line each, and reads back as the same entries.
+        std::size_t lines = 0, bare_line_ends = 0;
+        for (std::size_t i = 0; i < rewritten.size(); ++i) {
+            if (rewritten[i] == '\n' && i > 0 && rewritten[i - 1] == '\r') ++lines;
+            else if (rewritten[i] == '\n' || (rewritten[i] == '\r' && (i + 1 == rewritten.size() || rewritten[i + 1] != '\n')))
+                ++bare_line_ends;
+        }
+        EXPECT_EQ(lines, std::size_t(c.entries));
+        EXPECT_EQ(bare_line_ends, 0u);
+        ASSERT_TRUE(read(copy));
+        EXPECT_TRUE(entries() == first);
+        ASSERT_TRUE(write(copy));
+        EXPECT_TRUE(get(copy) == rewritten) << "a second rewrite changes nothing";
+    }
+    // The Cyrillic entries of a file in OEM 866 read as Cyrillic on a Russian system.
+    if (GetOEMCP() == 866) {
+        ASSERT_TRUE(read(source + L"\\001.ion"));
+        EXPECT_EQ(description_of(L"\x0418\x0422\x041E\x0413\x0418.THT"),  // ИТОГИ.THT
+                  L"\x0448\x0430\x0431\x043B\x043E\x043D \x0441\x0443\x043C\x043C\x044B \x0438\x0433\x0440");
+        EXPECT_EQ(description_of(L"ru gnu gpl").substr(0, 7), L"\x0420\x0443\x0441\x0441\x043A\x0438\x0439");
+    }
+}
+
+}  // namespace

@@ -1,0 +1,58 @@
+// tavFSO.GetFileDescription and SetFileDescription: one file's entry in the Descript.ion of its
+// folder, through a private tavDescriptIon that lives for the call.
+#include "component/descriptions/tavDescriptIon.h"
+#include "component/fso/tavFSO.h"
+#include "common/unique_bstr.h"
+#include "component/server/errors.h"
+#include "support/TavrinSupport0100.h"
+
+namespace brindle {
+namespace {
+
+using tavrin::unique_bstr;
+
+void check_support(HRESULT hr) {
+    if (FAILED(hr)) raise(number_from_hresult(hr));
+}
+
+void check(HRESULT hr) {
+    if (FAILED(hr)) raise_hresult(hr);
+}
+
+// The folder and the name part of a file name, as the support library splits it.
+struct file_parts {
+    unique_bstr folder, name;
+    explicit file_parts(BSTR file_name) {
+        check_support(tsGetFilePath(file_name, folder.put()));
+        check_support(tsGetFileName(file_name, name.put()));
+    }
+};
+
+}  // namespace
+
+STDMETHODIMP tavFSO::GetFileDescription(BSTR FileName, BSTR *Result) {
+    return com_call(Result, [&] {
+        file_parts parts(FileName);
+        auto descriptions = tavDescriptIon::create();
+        VARIANT_BOOL read = VARIANT_FALSE;
+        check(descriptions->ReadDirectoryFile(parts.folder.get(), &read));
+        unique_bstr text(L"");
+        if (read) check(descriptions->get_ItemDescriptionByFileName(parts.name.get(), text.put()));
+        return text;
+    });
+}
+
+STDMETHODIMP tavFSO::SetFileDescription(BSTR FileName, BSTR DescriptionText, VARIANT_BOOL *Result) {
+    return com_call(Result, [&] {
+        file_parts parts(FileName);
+        auto descriptions = tavDescriptIon::create();
+        VARIANT_BOOL done = VARIANT_FALSE;
+        check(descriptions->ReadDirectoryFile(parts.folder.get(), &done));
+        if (!done) return vbool(false);
+        check(descriptions->AddItem(parts.name.get(), DescriptionText));
+        check(descriptions->WriteDirectoryFile(parts.folder.get(), &done));
+        return done;
+    });
+}
+
+}  // namespace brindle
