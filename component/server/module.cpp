@@ -76,7 +76,7 @@ const cached_interface* find_interface(REFIID iid, HRESULT* hr) noexcept {
         }
         type_library_cache* expected = nullptr;
         if (g_cache.compare_exchange_strong(expected, fresh.get(), std::memory_order_acq_rel)) {
-            cache = fresh.release();  // lives as long as the process has the DLL loaded
+            cache = fresh.release();  // lives until the DLL is unloaded (release_type_library_cache)
         } else {
             cache = expected;  // another thread was first
         }
@@ -91,6 +91,12 @@ const cached_interface* find_interface(REFIID iid, HRESULT* hr) noexcept {
 }
 
 }  // namespace
+
+// COM unloads the DLL once nothing of it is alive, and may load it again for the next object:
+// what the cache holds goes with each unloading.
+void release_type_library_cache() noexcept {
+    std::unique_ptr<type_library_cache> cache(g_cache.exchange(nullptr));
+}
 
 HMODULE module_handle() noexcept { return g_module; }
 
@@ -111,10 +117,13 @@ const dispatch_table* interface_dispatch_table(REFIID iid, HRESULT* hr) noexcept
 
 }  // namespace brindle
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     if (reason == DLL_PROCESS_ATTACH) {
         brindle::g_module = instance;
         DisableThreadLibraryCalls(instance);
+    } else if (reason == DLL_PROCESS_DETACH && !reserved) {
+        // Unloaded by FreeLibrary (not at process exit, where nothing needs freeing).
+        brindle::release_type_library_cache();
     }
     return TRUE;
 }
