@@ -98,14 +98,10 @@ public:
           callback_(std::move(callback)) {}
 
     bool run(tavFoundedFiles& top, BSTR path, bool with_parent) {
-        shared_path listed = make_shared_path(tavrin::bstr_view(path));
+        if (!open(top, make_shared_path(tavrin::bstr_view(path)), with_parent)) return false;
         // The top directory itself is on the descent path, so that a link back to it is caught
         // at the first level; in with-parent mode the top entry is that directory and enters it.
-        bool entered = !with_parent && descent_.enter(std::wstring(listed->view()));
-        if (!open(top, std::move(listed), with_parent, entered)) {
-            if (entered) descent_.leave();
-            return false;
-        }
+        if (!with_parent) levels_.back().on_descent_path = enter_listed(levels_.back());
         while (!levels_.empty()) {
             switch (levels_.back().next) {
             case step::set_up_entry: set_up_entry(); break;
@@ -132,7 +128,7 @@ private:
 
     // Starts listing `path` into `list`: false, with the list empty, when the search cannot be
     // opened; otherwise a new level holds the first record.
-    bool open(tavFoundedFiles& list, shared_path path, bool with_parent, bool on_descent_path) {
+    bool open(tavFoundedFiles& list, shared_path path, bool with_parent) {
         list.items().clear();
         list.path_ = std::move(path);
         list.has_sub_items_ = true;
@@ -146,7 +142,6 @@ private:
         level opened;
         opened.list = tavrin::com_ptr<tavFoundedFiles>::copy(&list);
         opened.with_parent = with_parent;
-        opened.on_descent_path = on_descent_path;
         opened.entry = FoundedFile::create();
         WIN32_FIND_DATAW& record = opened.entry->record();
         bool found;
@@ -196,13 +191,24 @@ private:
             }
         }
         at.next = step::entry_listed;
-        // A directory already on the descent path (a link back into the tree) is listed, but
-        // not entered again: its Childs stay empty and it counts as complete.
-        if (descend && descent_.enter(std::wstring(at.entry_path->view()))) {
-            shared_path child_path = at.entry_path;
-            if (!open(entry.childs(), std::move(child_path), false, true)) descent_.leave();
-            // `at` may have moved: a new level was pushed.
+        if (descend && open(entry.childs(), at.entry_path, false)) {
+            // `at` may have moved: the child's level was pushed. A directory already on the
+            // descent path (a link back into the tree) is listed but not entered again: its
+            // Childs stay as they were before, empty, and it counts as complete.
+            level& child = levels_.back();
+            child.on_descent_path = enter_listed(child);
+            if (!child.on_descent_path) {
+                tavFoundedFiles& list = *child.list.get();
+                levels_.pop_back();
+                list.path_.reset();
+                list.has_sub_items_ = false;
+            }
         }
+    }
+
+    // Puts the directory a new level lists on the descent path; false when it is there already.
+    bool enter_listed(level& listed) {
+        return descent_.enter(std::wstring(listed.list->path_->view()), &listed.entry->record());
     }
 
     void finish_entry() {
