@@ -4,8 +4,9 @@
 //   (c) the same late bound from JScript under cscript, reading only the top Size,
 //   (d) VBScript visiting every entry with For Each (through Childs), summing FileSize,
 //   (e) the script host's own Scripting.FileSystemObject walk (SubFolders / Files).
-// (a) and (b) run in fresh child processes, best of three, so that each peak working set is its
-// own; the scripts are timed inside themselves, so the script host's start-up is not counted.
+// Each way runs three times in fresh processes and the best time counts, so that each peak
+// working set is its own; the scripts are timed inside themselves, so the script host's start-up
+// is not counted.
 //   findfiles_bench.exe <tree folder> <folder of the bench scripts>
 // A child is started as: findfiles_bench.exe --one plain|early <tree folder>.
 #include <windows.h>
@@ -165,6 +166,16 @@ Figure run_script(const std::wstring& scripts, const wchar_t* file, const std::w
     return f;
 }
 
+Figure best_script_of_three(const std::wstring& scripts, const wchar_t* file, const std::wstring& folder) {
+    Figure best = run_script(scripts, file, folder);
+    for (int i = 0; i < 2; ++i) {
+        Figure f = run_script(scripts, file, folder);
+        if (f.total != best.total) best.total = -1;  // shows as a disagreement
+        best.seconds = std::min(best.seconds, f.seconds);
+    }
+    return best;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -182,11 +193,11 @@ int wmain(int argc, wchar_t** argv) {
     measure_once(L"plain", folder);  // the first walk warms the caches for everyone
     Figure plain = best_of_three(L"plain", folder);
     Figure early = best_of_three(L"early", folder);
-    Figure js = run_script(scripts, L"findfiles_size.js", folder);
-    Figure vbs = run_script(scripts, L"findfiles_walk.vbs", folder);
-    Figure fso = run_script(scripts, L"findfiles_fso.vbs", folder);
+    Figure js = best_script_of_three(scripts, L"findfiles_size.js", folder);
+    Figure vbs = best_script_of_three(scripts, L"findfiles_walk.vbs", folder);
+    Figure fso = best_script_of_three(scripts, L"findfiles_fso.vbs", folder);
 
-    std::printf("tree: %llu entries; (a), (b) best of 3 in fresh processes; scripts timed inside themselves\n",
+    std::printf("tree: %llu entries; best of 3, each in a fresh process; scripts timed inside themselves\n",
                 plain.entries);
     std::printf("%-58s %9s %16s\n", "way", "seconds", "total bytes");
     auto row = [](const char* what, const Figure& f) { std::printf("%-58s %9.3f %16.0f\n", what, f.seconds, f.total); };
