@@ -109,6 +109,50 @@ public:
     }
 };
 
+// An object that offers only IDispatch, the way a script engine's objects do on Windows: its
+// DirectoryCompleted is called by name; it cancels through the by-reference Cancel, or fails with
+// EXCEPINFO, at a chosen path.
+class LateBound : public IDispatch {
+public:
+    std::wstring cancel_at, fail_at;
+    std::vector<std::wstring> paths;
+    STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
+        *out = nullptr;
+        if (iid != IID_IUnknown && iid != IID_IDispatch) return E_NOINTERFACE;
+        *out = this;
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP GetTypeInfoCount(UINT* n) override { *n = 0; return S_OK; }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR* names, UINT, LCID, DISPID* id) override {
+        *id = 7;
+        return _wcsicmp(names[0], L"DirectoryCompleted") ? DISP_E_UNKNOWNNAME : S_OK;
+    }
+    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO* info, UINT*) override {
+        if (id != 7 || params->cArgs != 2 || V_VT(&params->rgvarg[0]) != (VT_BYREF | VT_VARIANT) ||
+            V_VT(&params->rgvarg[1]) != VT_BSTR)
+            return DISP_E_BADPARAMCOUNT;
+        std::wstring path(tavrin::bstr_view(V_BSTR(&params->rgvarg[1])));
+        paths.push_back(path);
+        if (path == fail_at) {
+            *info = EXCEPINFO{};
+            info->scode = control_error(1002);
+            info->bstrDescription = SysAllocString(L"from the exception info");
+            info->bstrSource = SysAllocString(L"LateBound");
+            return DISP_E_EXCEPTION;
+        }
+        if (path == cancel_at) {
+            VARIANT* cancel = V_VARIANTREF(&params->rgvarg[0]);
+            VariantClear(cancel);
+            V_VT(cancel) = VT_I4;  // anything that reads as True
+            V_I4(cancel) = 1;
+        }
+        return S_OK;
+    }
+};
+
 std::wstring text(HRESULT (STDMETHODCALLTYPE _FoundedFile::*getter)(BSTR*), _FoundedFile* entry) {
     unique_bstr out;
     EXPECT_HRESULT_SUCCEEDED((entry->*getter)(out.put()));
@@ -307,6 +351,17 @@ TEST_F(Listing, CancellationCallbackErrorsAndWrongCallbacksCloseEverySearch) {
         EXPECT_EQ(count_of(list.get()), kept);
     }
     EXPECT_EQ(open_handles(), before) << "every search is closed";
+
+    // An object with only IDispatch is called by name.
+    LateBound late;
+    late.cancel_at = at(L"other");
+    EXPECT_EQ(refresh(root, L"*", reinterpret_cast<_IFindFilesCallback*>(&late)), no);
+    EXPECT_EQ(count_of(list.get()), 0);
+    late.cancel_at.clear();
+    late.fail_at = root;
+    refresh(root, L"*", reinterpret_cast<_IFindFilesCallback*>(&late), no, no, control_error(1002));
+    EXPECT_EQ(error_text(), L"from the exception info|LateBound");
+    EXPECT_EQ(late.paths.back(), root);
 
     // A callback that refreshes the list being filled is refused.
     Recorder nested;
