@@ -1,13 +1,28 @@
-// The class FoundedFile (default interface _FoundedFile).
+// The class FoundedFile (default interface _FoundedFile): one entry of a tree listing, a
+// snapshot taken while the listing set it up. It keeps its own copy of the find record (the
+// Unicode form, so names outside the ANSI code page survive), the path of the listing that
+// produced it, its child list and its two sizes; nothing is read from disk afterwards.
 #pragma once
 
 #include "Brindle.h"
 #include "component/server/object.h"
+#include "common/com_ptr.h"
+#include "common/unique_bstr.h"
+
+#include <memory>
 
 namespace brindle {
 
+class tavFoundedFiles;
+
+// One path text shared by the entries of one listing.
+using shared_path = std::shared_ptr<const tavrin::unique_bstr>;
+shared_path make_shared_path(std::wstring_view text);
+
 class FoundedFile : public dispatch_object<FoundedFile, _FoundedFile> {
 public:
+    ~FoundedFile();
+
     STDMETHODIMP get_Childs(_tavFoundedFiles **Result) override;
     STDMETHODIMP get_Path(BSTR *Result) override;
     STDMETHODIMP get_FileAttributes(LONG *Result) override;
@@ -31,6 +46,35 @@ public:
     STDMETHODIMP get_CompressedFileSize(double *Result) override;
     STDMETHODIMP get_FileName(BSTR *Result) override;
     STDMETHODIMP get_AlternateFileName(BSTR *Result) override;
+
+    // ---- the listing's side (not part of the interface) ---------------------------------------
+
+    // The record the platform's search fills for this entry.
+    WIN32_FIND_DATAW& record() noexcept { return record_; }
+    std::wstring_view file_name() const noexcept;
+    bool is_directory() const noexcept { return (record_.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
+    bool is_reparse_point() const noexcept { return (record_.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
+    void set_path(shared_path path) noexcept { path_ = std::move(path); }
+    const shared_path& path() const noexcept { return path_; }
+    // The child list, made when first needed (a file's Childs stays an empty list).
+    tavFoundedFiles& childs();
+    bool childs_cancelled() const noexcept;
+    // Whether the compressed-size query needs the entry's full path (see take_compressed_size).
+    bool needs_full_path() const noexcept;
+    // The last set-up step: the compressed size of the entry named by full_path.
+    void take_compressed_size(BSTR full_path);
+    // FileSize: computed once, for a directory bottom-up over its subtree, then cached.
+    double file_size();
+
+private:
+    double record_size() const;
+    HRESULT attribute_test(DWORD bit, VARIANT_BOOL *Result) const noexcept;
+
+    WIN32_FIND_DATAW record_{};
+    shared_path path_;
+    tavrin::com_ptr<tavFoundedFiles> childs_;
+    double compressed_size_ = 0;
+    double size_cache_ = -1.0;
 };
 
 }  // namespace brindle

@@ -1,0 +1,56 @@
+// tavFoundedFiles late bound from JScript, with a plain JScript object as CallBackObject. A
+// JScript function cannot assign to its Cancel argument; returning true cancels instead.
+var fso = new ActiveXObject("Scripting.FileSystemObject");
+var folder = fso.BuildPath(fso.GetSpecialFolder(2), "ffjs" + new Date().getTime());
+var failures = 0;
+function check(ok, what) {
+    WScript.Echo((ok ? "ok   " : "FAIL ") + what);
+    if (!ok) failures++;
+}
+function p(name) { return fso.BuildPath(folder, name); }
+function same(a, b) { return [a].join("") === [b].join(""); }
+function makeFile(name, size) {
+    var f = fso.CreateTextFile(p(name), true);
+    f.Write(new Array(size + 1).join("x"));
+    f.Close();
+}
+
+fso.CreateFolder(folder);
+fso.CreateFolder(p("one"));
+fso.CreateFolder(p("one\\two"));
+makeFile("one\\a.txt", 10);
+makeFile("one\\two\\\u0436\u65E5.txt", 20);  // a name outside the ANSI code page
+
+var list = new ActiveXObject("Brindle.tavFoundedFiles");
+var seen = [];
+var progress = { DirectoryCompleted: function (path, cancel) { seen.push(path); } };
+check(list.RefreshEx(folder, "*", false, progress) === true, "RefreshEx with a JScript object as callback");
+check(seen.length === 3 && same(seen[0], p("one\\two")) && same(seen[1], p("one")) && same(seen[2], folder),
+      "post-order paths: " + seen.join("|"));
+check(list.Size === 30, "Size read late bound: " + list.Size);
+var two = list.Item(0).Childs.Item(1);
+if (!two.AttributeDirectory) two = list.Item(0).Childs.Item(0);
+check(same(two.Childs.Item(0).FileName, "\u0436\u65E5.txt"), "a name outside the ANSI code page survives");
+
+seen = [];
+var stopper = { DirectoryCompleted: function (path, cancel) { seen.push(path); return same(path, p("one\\two")); } };
+check(list.RefreshEx(folder, "*", false, stopper) === false && list.Count === 0 && !list.HasSubItems,
+      "returning true at a subdirectory cancels: Count " + list.Count);
+check(seen.length === 1, "and no further callback");
+var last = { DirectoryCompleted: function (path, cancel) { return same(path, folder); } };
+check(list.RefreshEx(folder, "*", false, last) === true && list.Count === 1, "cancel at the last callback keeps the result");
+
+var caught = null;
+var failing = { DirectoryCompleted: function (path, cancel) { throw new Error(1001, "stopped by the script"); } };
+try { list.RefreshEx(folder, "*", false, failing); } catch (e) { caught = e; }
+check(caught !== null, "an error thrown in the callback reaches the caller: " + (caught && caught.number));
+caught = null;
+try { list.RefreshEx(folder, "*", false, { other: 1 }); } catch (e) { caught = e; }
+check(caught !== null && (caught.number & 0xFFFF) === 13, "an object without DirectoryCompleted is a type mismatch");
+
+fso.DeleteFolder(folder, true);
+if (failures > 0) {
+    WScript.Echo(failures + " check(s) failed");
+    WScript.Quit(1);
+}
+WScript.Echo("ALL OK");
