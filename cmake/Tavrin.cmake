@@ -18,16 +18,32 @@ file(WRITE ${CMAKE_BINARY_DIR}/tavrin-arch ${CMAKE_SYSTEM_PROCESSOR})
 set(TAVRIN_WINE_RUN ${CMAKE_SOURCE_DIR}/scripts/wine-run)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${TAVRIN_WINE_RUN} ${CMAKE_BINARY_DIR})
 
-add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
+# Everything is built for Windows XP, the oldest host the toolchain's runtime supports, so that no
+# newer API slips into a deliverable unnoticed (newer ones are bound at run time where they help);
+# tests may use what Windows 7 has.
+add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
+set(TAVRIN_HOST_VERSION_XP _WIN32_WINNT=0x0501 WINVER=0x0501)
+set(TAVRIN_HOST_VERSION_TESTS _WIN32_WINNT=0x0601 WINVER=0x0601)
 include_directories(${CMAKE_SOURCE_DIR})
 
 # Warnings on everywhere; binaries carry their own runtime (no MinGW DLLs beside them).
 function(tavrin_target target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Wno-unknown-pragmas -Wno-cast-function-type)
+  get_target_property(tavrin_host_version ${target} TAVRIN_HOST_VERSION)
+  if(NOT tavrin_host_version)
+    target_compile_definitions(${target} PRIVATE ${TAVRIN_HOST_VERSION_XP})
+  endif()
   if(TAVRIN_WERROR)
     target_compile_options(${target} PRIVATE -Werror)
   endif()
   target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++)
+endfunction()
+
+# A deliverable (shipped beside the program): also answers the runtime's imports that older hosts
+# lack (common/older_hosts.cpp).
+function(tavrin_deliverable target)
+  tavrin_target(${target})
+  target_sources(${target} PRIVATE ${CMAKE_SOURCE_DIR}/common/older_hosts.cpp)
 endfunction()
 
 # The IDL compiler's options for this build's architecture (callers add their own outputs).
@@ -58,6 +74,8 @@ set_tests_properties(prefix.setup PROPERTIES FIXTURES_SETUP wineprefix)
 function(tavrin_add_gtest name)
   cmake_parse_arguments(T "WINDOWS" "" "SOURCES;LIBS;ENV" ${ARGN})
   add_executable(${name} ${T_SOURCES})
+  set_target_properties(${name} PROPERTIES TAVRIN_HOST_VERSION tests)
+  target_compile_definitions(${name} PRIVATE ${TAVRIN_HOST_VERSION_TESTS})
   tavrin_target(${name})
   target_link_libraries(${name} PRIVATE gtest gtest_main ${T_LIBS})
   add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)

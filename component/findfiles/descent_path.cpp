@@ -63,8 +63,9 @@ bool descent_path::same_volume(step& a, step& b) {
         if (s->volume_read) continue;
         s->volume_read = true;
         tavrin::unique_handle directory = open_directory(s->path);
-        s->volume_known = directory && GetVolumeInformationByHandleW(directory.get(), nullptr, 0, &s->volume, nullptr,
-                                                                     nullptr, nullptr, 0);
+        BY_HANDLE_FILE_INFORMATION info;
+        s->volume_known = directory && GetFileInformationByHandle(directory.get(), &info);
+        if (s->volume_known) s->volume = info.dwVolumeSerialNumber;
     }
     // A volume that cannot be read counts as the same one: entering a directory twice is the
     // fault to avoid, not leaving one out.

@@ -34,13 +34,20 @@ shared_path share(tavrin::unique_bstr text) { return std::make_shared<tavrin::un
 // With-parent mode: an entry whose name ends the listed path gets the path without that name
 // (and without one backslash before it): "C:\Windows" and "Windows" give "C:", the root "C:\"
 // and the entry "C:\" give "". Any other entry keeps the listed path.
+// Upper-cased the platform's way and compared code unit by code unit.
+bool equal_ignoring_case(std::wstring_view a, std::wstring_view b) {
+    if (a.size() != b.size()) return false;
+    std::wstring x(a), y(b);
+    CharUpperBuffW(x.data(), static_cast<DWORD>(x.size()));
+    CharUpperBuffW(y.data(), static_cast<DWORD>(y.size()));
+    return x == y;
+}
+
 shared_path path_without_name(const shared_path& path, std::wstring_view name) {
     std::wstring_view text = path->view();
     if (name.size() > text.size()) return path;
     std::wstring_view tail = text.substr(text.size() - name.size());
-    if (CompareStringOrdinal(tail.data(), static_cast<int>(tail.size()), name.data(), static_cast<int>(name.size()),
-                             TRUE) != CSTR_EQUAL)
-        return path;
+    if (!equal_ignoring_case(tail, name)) return path;
     text.remove_suffix(name.size());
     if (!text.empty() && text.back() == L'\\') text.remove_suffix(1);
     return make_shared_path(text);

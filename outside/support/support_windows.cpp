@@ -6,6 +6,7 @@
 
 #include <olectl.h>
 
+#include <atomic>
 #include <string>
 
 using namespace tavrin;
@@ -25,7 +26,22 @@ bool set_string_value(HKEY key, const wchar_t* name, const std::wstring& value) 
     return RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()), bytes) == ERROR_SUCCESS;
 }
 
-SRWLOCK thunder_lock = SRWLOCK_INIT;
+// Held while the hidden window is looked at or made (a plain spin lock: the call is rare and
+// short, and works on every host).
+std::atomic_flag thunder_lock = ATOMIC_FLAG_INIT;
+
+class held_lock {
+public:
+    explicit held_lock(std::atomic_flag& lock) noexcept : lock_(lock) {
+        while (lock_.test_and_set(std::memory_order_acquire)) Sleep(0);
+    }
+    ~held_lock() { lock_.clear(std::memory_order_release); }
+    held_lock(const held_lock&) = delete;
+    held_lock& operator=(const held_lock&) = delete;
+
+private:
+    std::atomic_flag& lock_;
+};
 HWND thunder_window = nullptr;
 
 HWND create_thunder_window() noexcept {
@@ -113,12 +129,14 @@ TS_API tsRegisterAppPath(LONG* result) {
 TS_API tsGetThunderMainHandle(HWND* result) {
     if (!result) return E_POINTER;
     *result = nullptr;
-    AcquireSRWLockExclusive(&thunder_lock);
-    // Made again only if someone destroyed it (or its thread ended), so callers never get a
-    // dead handle.
-    if (!thunder_window || !IsWindow(thunder_window)) thunder_window = create_thunder_window();
-    HWND window = thunder_window;
-    ReleaseSRWLockExclusive(&thunder_lock);
+    HWND window = nullptr;
+    {
+        held_lock held(thunder_lock);
+        // Made again only if someone destroyed it (or its thread ended), so callers never get a
+        // dead handle.
+        if (!thunder_window || !IsWindow(thunder_window)) thunder_window = create_thunder_window();
+        window = thunder_window;
+    }
     if (!window) return last_error_status();
     *result = window;
     return S_OK;
