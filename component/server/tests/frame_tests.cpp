@@ -15,6 +15,8 @@
 #include "common/safearray.h"
 #include "common/unique_bstr.h"
 #include "common/unique_handle.h"
+#include "component/server/registration.h"
+#include "registry_snapshot.h"
 #include "script_host.h"
 
 using namespace brindle;
@@ -396,4 +398,95 @@ TEST_F(Frame, ScriptLoopOfCreationsStaysFlat) {
     // A factory kept for every object (12 bytes each) would be 240 KB here.
     EXPECT_LT(fso, dictionary + 128 * 1024) << "tavFSO " << fso << " bytes, Scripting.Dictionary " << dictionary;
     EXPECT_LT(fso, 256 * 1024) << "tavFSO " << fso << " bytes";
+}
+
+// A failure never hands the caller an earlier, unrelated error object: every failing call sets
+// its own or clears the thread's. IDispatch refuses an interface id other than IID_NULL.
+TEST_F(Frame, FailuresLeaveNoStaleErrorAndDispatchAcceptsOnlyIidNull) {
+    auto plant_unrelated_error = [] {
+        report(automation_error(err_disk_full, L"an earlier error", L"somebody else"));
+    };
+    auto streams = brindle::tavFileStreams::create();
+    plant_unrelated_error();
+    EXPECT_EQ(streams->get_Count(nullptr), E_POINTER);
+    EXPECT_FALSE(take_error_info().present) << "a NULL result pointer";
+
+    plant_unrelated_error();
+    DISPPARAMS none{};
+    unique_variant result;
+    EXPECT_EQ(streams->as_interface()->Invoke(0x12345, IID_NULL, 0, DISPATCH_METHOD, &none, result.put(), nullptr,
+                                              nullptr),
+              DISP_E_MEMBERNOTFOUND);
+    EXPECT_FALSE(take_error_info().present) << "an unknown member";
+
+    plant_unrelated_error();
+    unique_variant text = text_variant(L"not a number");
+    DISPPARAMS wrong{text.get(), nullptr, 1, 0};
+    UINT bad = 99;
+    EXPECT_EQ(streams->as_interface()->Invoke(0, IID_NULL, 0, DISPATCH_PROPERTYGET, &wrong, result.put(), nullptr, &bad),
+              DISP_E_TYPEMISMATCH);
+    EXPECT_EQ(bad, 0u);
+    EXPECT_FALSE(take_error_info().present) << "an argument of the wrong type";
+
+    LPOLESTR names[] = {const_cast<LPOLESTR>(L"Count")};
+    DISPID id = 0;
+    EXPECT_EQ(streams->as_interface()->GetIDsOfNames(IID_IDispatch, names, 1, 0, &id), DISP_E_UNKNOWNINTERFACE);
+    EXPECT_EQ(streams->as_interface()->Invoke(0x68030000, IID_IDispatch, 0, DISPATCH_PROPERTYGET, &none, result.put(),
+                                              nullptr, nullptr),
+              DISP_E_UNKNOWNINTERFACE);
+    EXPECT_HRESULT_SUCCEEDED(streams->as_interface()->GetIDsOfNames(IID_NULL, names, 1, 0, &id));
+}
+
+// The frame's own Invoke: optional arguments take their defaults, a named argument finds its
+// parameter, too many arguments are refused, and the result is moved, not copied.
+TEST_F(Frame, LateBoundArgumentsDefaultsAndResults) {
+    auto list = Collection::create();
+    IDispatch* dispatch = list->as_interface();
+    unique_variant a = text_variant(L"a"), key = text_variant(L"k");
+    // Add(Item, Key := "k"): named arguments come first, each with its parameter's position.
+    VARIANT add_args[2] = {*key.get(), *a.get()};
+    DISPID named[] = {1};
+    DISPPARAMS add{add_args, named, 2, 1};
+    EXPECT_HRESULT_SUCCEEDED(dispatch->Invoke(1, IID_NULL, 0, DISPATCH_METHOD, &add, nullptr, nullptr, nullptr));
+    unique_variant by_key;
+    VARIANT k = *key.get();
+    DISPPARAMS item{&k, nullptr, 1, 0};
+    ASSERT_HRESULT_SUCCEEDED(dispatch->Invoke(0, IID_NULL, 0, DISPATCH_METHOD | DISPATCH_PROPERTYGET, &item,
+                                              by_key.put(), nullptr, nullptr));
+    ASSERT_EQ(V_VT(by_key.get()), VT_BSTR);
+    EXPECT_STREQ(V_BSTR(by_key.get()), L"a");
+    VARIANT three[3] = {*a.get(), *a.get(), *a.get()};
+    DISPPARAMS too_many{three, nullptr, 3, 0};
+    EXPECT_EQ(dispatch->Invoke(0, IID_NULL, 0, DISPATCH_METHOD, &too_many, by_key.put(), nullptr, nullptr),
+              DISP_E_BADPARAMCOUNT);
+}
+
+// A registration that fails part-way takes back only what it wrote: a working earlier one stays,
+// and on a clean registry nothing is left.
+TEST_F(Frame, FailedRegistrationTakesBackOnlyItsOwnWrites) {
+    int writes = 0, fail_at = 0;
+    registry_writer failing = [&](HKEY key, const wchar_t* name, const std::wstring& value) -> LSTATUS {
+        if (++writes == fail_at) return ERROR_ACCESS_DENIED;
+        return default_registry_writer()(key, name, value);
+    };
+    {
+        scratch_classes_root root(L"Software\\TavrinTests\\FrameRegistration");
+        ASSERT_TRUE(root.key());
+        ASSERT_HRESULT_SUCCEEDED(register_server(default_registry_writer()));
+        const std::set<std::wstring> working = root.contents();
+        ASSERT_FALSE(working.empty());
+        for (int at : {1, 40, 150}) {
+            writes = 0;
+            fail_at = at;
+            EXPECT_EQ(register_server(failing), HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED)) << at;
+            EXPECT_EQ(root.contents(), working) << "the earlier registration is intact after a failure at write " << at;
+        }
+    }
+    {
+        scratch_classes_root root(L"Software\\TavrinTests\\FrameRegistration");
+        writes = 0;
+        fail_at = 60;
+        EXPECT_EQ(register_server(failing), HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED));
+        EXPECT_TRUE(root.contents().empty()) << "nothing is left of a failed first registration";
+    }
 }

@@ -17,6 +17,7 @@
 #include "common/unique_handle.h"
 #include "common/unique_variant.h"
 #include "documented.h"
+#include "registry_snapshot.h"
 
 using tavrin::com_ptr;
 using tavrin::unique_bstr;
@@ -532,26 +533,6 @@ TEST_F(Server, LateBoundErrorsCarryNumberTextAndSource) {
 
 // ---- registration ----------------------------------------------------------------------------
 
-// Every key and value under a registry key, as "path\|name=value" lines.
-void collect(HKEY key, const std::wstring& path, std::set<std::wstring>& out) {
-    wchar_t name[512];
-    BYTE data[2048];
-    for (DWORD i = 0;; ++i) {
-        DWORD name_size = 512, data_size = sizeof(data), type = 0;
-        if (RegEnumValueW(key, i, name, &name_size, nullptr, &type, data, &data_size) != ERROR_SUCCESS) break;
-        out.insert(path + L"|" + name + L"=" + reinterpret_cast<wchar_t*>(data));
-    }
-    for (DWORD i = 0;; ++i) {
-        DWORD name_size = 512;
-        if (RegEnumKeyExW(key, i, name, &name_size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        tavrin::unique_hkey sub;
-        if (RegOpenKeyExW(key, name, 0, KEY_READ, sub.put()) != ERROR_SUCCESS) continue;
-        std::wstring sub_path = path.empty() ? name : path + L"\\" + name;
-        out.insert(sub_path + L"\\");
-        collect(sub.get(), sub_path, out);
-    }
-}
-
 TEST_F(Server, RegistrationWritesTheTableAndUnregistrationRemovesIt) {
     const wchar_t* scratch_path = L"Software\\TavrinTests\\BrindleRegistration";
     RegDeleteTreeW(HKEY_CURRENT_USER, scratch_path);
@@ -680,3 +661,52 @@ TEST_F(Server, VersionResource) {
 }
 
 }  // namespace
+
+namespace {
+
+// Run on a thread of the multithreaded apartment: the tavFSO created there lives in a
+// single-threaded apartment of its own, and the client holds a proxy.
+DWORD WINAPI older_identities_from_another_apartment(void* context) {
+    auto* failures = static_cast<std::wstring*>(context);
+    if (FAILED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))) {
+        *failures = L"CoInitializeEx";
+        return 1;
+    }
+    {
+        com_ptr<IUnknown> fso;
+        HRESULT hr = CoCreateInstance(CLSID_tavFSO, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, fso.put_void());
+        if (FAILED(hr)) *failures += L"CoCreateInstance; ";
+        std::vector<std::wstring> all = documented().find(L"tavFSO")->older_iids;
+        all.push_back(L"{4D60E7BF-5B5D-419F-86B9-F582004901E1}");
+        for (const std::wstring& iid : all) {
+            if (!fso) break;
+            GUID g{};
+            CLSIDFromString(iid.c_str(), &g);
+            com_ptr<IUnknown> older;
+            hr = fso.query(g, older.put_void());
+            if (FAILED(hr)) {
+                *failures += L"QueryInterface " + iid + L"; ";
+                continue;
+            }
+            // A call through it crosses the apartments and comes back with its result.
+            unique_bstr missing(L"Z:\\no\\such\\file.bin");
+            SAFEARRAY* bytes = nullptr;
+            hr = reinterpret_cast<_tavFSO*>(older.get())->GetFileB(missing.get(), VARIANT_FALSE, &bytes);
+            if (FAILED(hr) || !bytes) *failures += L"GetFileB through " + iid + L"; ";
+            if (bytes) SafeArrayDestroy(bytes);
+        }
+    }
+    CoUninitialize();
+    return 0;
+}
+
+}  // namespace
+
+TEST_F(Server, EveryIdentityServesClientsOfOtherApartments) {
+    std::wstring failures;
+    tavrin::unique_kernel_handle thread(
+        CreateThread(nullptr, 0, older_identities_from_another_apartment, &failures, 0, nullptr));
+    ASSERT_TRUE(thread.valid());
+    ASSERT_EQ(WaitForSingleObject(thread.get(), 60000), WAIT_OBJECT_0);
+    EXPECT_TRUE(failures.empty()) << std::string(failures.begin(), failures.end());
+}
