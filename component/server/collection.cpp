@@ -7,10 +7,16 @@
 namespace brindle {
 namespace {
 
-// Keys compare without regard to case: they are stored upper-cased.
+// Keys compare without regard to case: they are stored upper-cased (ASCII keys, the usual
+// ones, without asking the platform).
 std::wstring fold_key(std::wstring_view key) {
     std::wstring folded(key);
-    if (!folded.empty()) CharUpperBuffW(folded.data(), static_cast<DWORD>(folded.size()));
+    bool ascii = true;
+    for (wchar_t& c : folded) {
+        if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
+        else if (c > 0x7F) ascii = false;
+    }
+    if (!ascii) CharUpperBuffW(folded.data(), static_cast<DWORD>(folded.size()));
     return folded;
 }
 
@@ -102,21 +108,29 @@ void Collection::insert(std::size_t at, const VARIANT& value, std::wstring_view 
     auto e = std::make_unique<entry>();
     HRESULT hr = VariantCopyInd(e->value.get(), const_cast<VARIANT*>(&value));
     if (FAILED(hr)) raise_hresult(hr);
+    insert_owned(at, std::move(e), key, keyed);
+}
+
+void Collection::insert_owned(std::size_t at, std::unique_ptr<entry> e, std::wstring_view key, bool keyed) {
     keyed = keyed && !key.empty();  // an empty key is no key
+    const entry* added = e.get();
     if (keyed) {
         e->folded_key = fold_key(key);
-        if (keys_.count(e->folded_key)) raise(err_key_already_exists);
+        if (!keys_.try_emplace(added->folded_key, added).second) raise(err_key_already_exists);
     }
-    const entry* added = e.get();
-    auto where = entries_.insert(entries_.begin() + static_cast<std::ptrdiff_t>(at), std::move(e));
-    if (keyed) {
-        try {
-            keys_.emplace(added->folded_key, added);
-        } catch (...) {
-            entries_.erase(where);
-            throw;
-        }
+    try {
+        entries_.insert(entries_.begin() + static_cast<std::ptrdiff_t>(at), std::move(e));
+    } catch (...) {
+        if (keyed) keys_.erase(added->folded_key);
+        throw;
     }
+}
+
+void Collection::append_text(std::wstring_view text, std::wstring_view key, bool keyed) {
+    auto e = std::make_unique<entry>();
+    V_VT(e->value.get()) = VT_BSTR;
+    V_BSTR(e->value.get()) = tavrin::unique_bstr::alloc(text);
+    insert_owned(entries_.size(), std::move(e), key, keyed);
 }
 
 void Collection::erase(std::size_t at) noexcept {
@@ -137,19 +151,9 @@ void Collection::append(IDispatch* object) {
     append(v);
 }
 
-void Collection::append(std::wstring_view text) {
-    tavrin::unique_variant v;
-    V_VT(v.get()) = VT_BSTR;
-    V_BSTR(v.get()) = tavrin::unique_bstr::alloc(text);
-    append(*v.get());
-}
+void Collection::append(std::wstring_view text) { append_text(text, {}, false); }
 
-void Collection::append(std::wstring_view text, std::wstring_view key) {
-    tavrin::unique_variant v;
-    V_VT(v.get()) = VT_BSTR;
-    V_BSTR(v.get()) = tavrin::unique_bstr::alloc(text);
-    append(*v.get(), key);
-}
+void Collection::append(std::wstring_view text, std::wstring_view key) { append_text(text, key, true); }
 
 bool Collection::contains_key(std::wstring_view key) const { return keys_.count(fold_key(key)) != 0; }
 

@@ -71,10 +71,14 @@ private:
     std::size_t position_of(std::wstring_view key) const;  // zero-based; raises 5
     std::size_t position_of_index(const VARIANT* index) const;  // by key or one-based position
     void insert(std::size_t at, const VARIANT& value, std::wstring_view key, bool keyed);
+    // The same, taking over a value the caller made for the list (no copy of it).
+    void insert_owned(std::size_t at, std::unique_ptr<entry> e, std::wstring_view key, bool keyed);
+    void append_text(std::wstring_view text, std::wstring_view key, bool keyed);
     void erase(std::size_t at) noexcept;
 
     std::deque<std::unique_ptr<entry>> entries_;  // removing the first is cheap too
-    std::unordered_map<std::wstring, const entry*> keys_;
+    // Keyed by views of the entries' own folded keys (each entry is a stable heap object).
+    std::unordered_map<std::wstring_view, const entry*> keys_;
 };
 
 }  // namespace brindle
