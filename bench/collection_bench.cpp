@@ -48,6 +48,14 @@ int main(int argc, char** argv) {
                 keyed->append(std::wstring_view(key), key);
             }
         });
+        auto numbered = Collection::create();
+        measure("append text numbered (a list file), then one Item(key)", items, [&] {
+            for (long i = 0; i < items; ++i) {
+                std::wstring key = std::to_wstring(i + 1);
+                numbered->append_with_new_key(std::wstring_view(L"item text of a list file line"), key);
+            }
+            numbered->contains_key(L"1");  // builds the key index
+        });
         measure("Item(position), early bound", items, [&] {
             VARIANT index, out;
             V_VT(&index) = VT_I4;

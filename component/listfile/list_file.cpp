@@ -87,7 +87,7 @@ tavrin::com_ptr<Collection> LoadListFile(BSTR FileName, bool IsOem, BSTR Comment
     tavrin::com_ptr<Collection> list = Collection::create();
     wchar_t key[16];
     read_list_file_items(FileName, IsOem, list_file::options{bstr_view(CommentChar), IgnoreBlanks, TrimStrings},
-                         [&](std::wstring_view text) { list->append(text, decimal(list->count() + 1, key)); });
+                         [&](std::wstring_view text) { list->append_with_new_key(text, decimal(list->count() + 1, key)); });
     return list;
 }
 

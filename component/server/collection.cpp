@@ -116,7 +116,7 @@ void Collection::insert_owned(std::size_t at, std::unique_ptr<entry> e, std::wst
     const entry* added = e.get();
     if (keyed) {
         e->folded_key = fold_key(key);
-        if (!keys_.try_emplace(added->folded_key, added).second) raise(err_key_already_exists);
+        if (!keys().try_emplace(added->folded_key, added).second) raise(err_key_already_exists);
     }
     try {
         entries_.insert(entries_.begin() + static_cast<std::ptrdiff_t>(at), std::move(e));
@@ -124,6 +124,27 @@ void Collection::insert_owned(std::size_t at, std::unique_ptr<entry> e, std::wst
         if (keyed) keys_.erase(added->folded_key);
         throw;
     }
+}
+
+void Collection::append_with_new_key(std::wstring_view text, std::wstring_view key) {
+    if (!keys_behind_ && !keys_.empty()) return append(text, key);  // the index is in use: keep it whole
+    auto e = std::make_unique<entry>();
+    V_VT(e->value.get()) = VT_BSTR;
+    V_BSTR(e->value.get()) = tavrin::unique_bstr::alloc(text);
+    e->folded_key = fold_key(key);
+    entries_.push_back(std::move(e));
+    keys_behind_ = keys_behind_ || !entries_.back()->folded_key.empty();
+}
+
+std::unordered_map<std::wstring_view, const Collection::entry*>& Collection::keys() const {
+    if (keys_behind_) {
+        keys_.clear();
+        keys_.reserve(entries_.size());
+        for (const auto& e : entries_)
+            if (!e->folded_key.empty()) keys_.emplace(e->folded_key, e.get());
+        keys_behind_ = false;
+    }
+    return keys_;
 }
 
 void Collection::append_text(std::wstring_view text, std::wstring_view key, bool keyed) {
@@ -134,7 +155,7 @@ void Collection::append_text(std::wstring_view text, std::wstring_view key, bool
 }
 
 void Collection::erase(std::size_t at) noexcept {
-    if (!entries_[at]->folded_key.empty()) keys_.erase(entries_[at]->folded_key);
+    if (!keys_behind_ && !entries_[at]->folded_key.empty()) keys_.erase(entries_[at]->folded_key);
     entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(at));
 }
 
@@ -155,7 +176,7 @@ void Collection::append(std::wstring_view text) { append_text(text, {}, false); 
 
 void Collection::append(std::wstring_view text, std::wstring_view key) { append_text(text, key, true); }
 
-bool Collection::contains_key(std::wstring_view key) const { return keys_.count(fold_key(key)) != 0; }
+bool Collection::contains_key(std::wstring_view key) const { return keys().count(fold_key(key)) != 0; }
 
 const Collection::entry& Collection::at(long long position) const {
     if (position < 1 || position > static_cast<long long>(entries_.size())) raise(err_subscript_out_of_range);
@@ -163,8 +184,9 @@ const Collection::entry& Collection::at(long long position) const {
 }
 
 std::size_t Collection::position_of(std::wstring_view key) const {
-    auto found = keys_.find(fold_key(key));
-    if (found == keys_.end()) raise(err_invalid_call);
+    const auto& index = keys();
+    auto found = index.find(fold_key(key));
+    if (found == index.end()) raise(err_invalid_call);
     for (std::size_t i = 0; i < entries_.size(); ++i)
         if (entries_[i].get() == found->second) return i;
     raise(err_invalid_call);
@@ -187,8 +209,9 @@ tavrin::unique_variant Collection::item(long long position) const {
 }
 
 const Collection::entry& Collection::at(std::wstring_view key) const {
-    auto found = keys_.find(fold_key(key));
-    if (found == keys_.end()) raise(err_invalid_call);
+    const auto& index = keys();
+    auto found = index.find(fold_key(key));
+    if (found == index.end()) raise(err_invalid_call);
     return *found->second;
 }
 
@@ -208,6 +231,7 @@ void Collection::remove(std::wstring_view key) { erase(position_of(key)); }
 
 void Collection::clear() noexcept {
     keys_.clear();
+    keys_behind_ = false;
     entries_.clear();
 }
 

@@ -33,6 +33,9 @@ public:
     // Appends under a key; throws 457 when the key is taken.
     void append(const VARIANT& value, std::wstring_view key);
     void append(std::wstring_view text, std::wstring_view key);
+    // Appends under a key the caller knows no element holds (a list the library numbers
+    // itself): the key index is then built only when a client first asks by key.
+    void append_with_new_key(std::wstring_view text, std::wstring_view key);
     bool contains_key(std::wstring_view key) const;
     // Copies of the stored value.
     tavrin::unique_variant item(long long position) const;          // raises 9
@@ -75,10 +78,13 @@ private:
     void insert_owned(std::size_t at, std::unique_ptr<entry> e, std::wstring_view key, bool keyed);
     void append_text(std::wstring_view text, std::wstring_view key, bool keyed);
     void erase(std::size_t at) noexcept;
+    // The key index, brought up to date first when keys were appended without it.
+    std::unordered_map<std::wstring_view, const entry*>& keys() const;
 
     std::deque<std::unique_ptr<entry>> entries_;  // removing the first is cheap too
     // Keyed by views of the entries' own folded keys (each entry is a stable heap object).
-    std::unordered_map<std::wstring_view, const entry*> keys_;
+    mutable std::unordered_map<std::wstring_view, const entry*> keys_;
+    mutable bool keys_behind_ = false;  // some keyed entries are not in keys_ yet
 };
 
 }  // namespace brindle

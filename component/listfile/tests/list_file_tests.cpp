@@ -74,6 +74,19 @@ TEST_F(ListFile, ItemsByPositionAndByKeyWithEachLineEnd) {
         V_BSTR(key.get()) = SysAllocString(L"2");
         ASSERT_HRESULT_SUCCEEDED(list->Item(key.get(), item.get()));
         EXPECT_STREQ(V_BSTR(item.get()), L"beta") << "key 2 is the second item";
+
+        // The numbering keys are keys like any other: taken, and found again after a removal.
+        VARIANT none;
+        V_VT(&none) = VT_ERROR;
+        V_ERROR(&none) = DISP_E_PARAMNOTFOUND;
+        EXPECT_EQ(list->Add(item.get(), key.get(), &none, &none), MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, 457));
+        tavrin::unique_variant first, again;
+        V_VT(first.get()) = VT_BSTR;
+        V_BSTR(first.get()) = SysAllocString(L"1");
+        ASSERT_HRESULT_SUCCEEDED(list->Remove(first.get()));
+        ASSERT_HRESULT_SUCCEEDED(list->Item(key.get(), again.get()));
+        EXPECT_STREQ(V_BSTR(again.get()), L"beta");
+        EXPECT_HRESULT_SUCCEEDED(list->Add(item.get(), first.get(), &none, &none)) << "key 1 is free again";
     }
     auto file = write(L"list.txt", "  ;comment\r\n\r\n  alpha  \r\nbeta\r\n");
     EXPECT_EQ(joined(read(file, L";", yes, no).get()), L"  alpha  |beta");
