@@ -5,22 +5,17 @@
 #include <algorithm>
 #include <cstring>
 
+#include "common/upper_case.h"
 #include "component/listfile/text_lines.h"
 
 namespace brindle::descriptions {
 namespace {
 
-// Upper-cases a name into `out`. ASCII letters are mapped here; anything else goes through
-// CharUpperBuffW, which maps ASCII the same way.
+// Upper-cases a name into `out`, unit by unit as CharUpperBuffW maps them.
 const std::wstring& fold(text_ref name, std::wstring& out) {
     out.resize(name.size());
     name.copy_to(out.data());
-    if (text::is_ascii(std::wstring_view(out))) {
-        for (wchar_t& c : out)
-            if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - (L'a' - L'A'));
-    } else {
-        CharUpperBuffW(out.data(), static_cast<DWORD>(out.size()));
-    }
+    tavrin::upper_case_table::instance().fold(out.data(), out.size());
     return out;
 }
 
@@ -62,7 +57,8 @@ std::size_t description_list::hash_of(text_ref name) const {
             add(c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - (L'a' - L'A')) : c);
         }
     } else {
-        for (wchar_t c : fold(name, fold_a_)) add(c);
+        const tavrin::upper_case_table& upper = tavrin::upper_case_table::instance();
+        for (std::size_t i = 0; i < name.size(); ++i) add(upper(name[i]));
     }
     return h;
 }

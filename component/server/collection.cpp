@@ -1,22 +1,17 @@
 #include "component/server/collection.h"
 
 #include "common/unique_bstr.h"
+#include "common/upper_case.h"
 
 #include <atomic>
 
 namespace brindle {
 namespace {
 
-// Keys compare without regard to case: they are stored upper-cased (ASCII keys, the usual
-// ones, without asking the platform).
+// Keys compare without regard to case: they are stored upper-cased.
 std::wstring fold_key(std::wstring_view key) {
     std::wstring folded(key);
-    bool ascii = true;
-    for (wchar_t& c : folded) {
-        if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
-        else if (c > 0x7F) ascii = false;
-    }
-    if (!ascii) CharUpperBuffW(folded.data(), static_cast<DWORD>(folded.size()));
+    tavrin::upper_case_table::instance().fold(folded.data(), folded.size());
     return folded;
 }
 
