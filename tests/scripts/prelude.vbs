@@ -1,13 +1,16 @@
-' What every VBScript test shares. scripts/run-script names this file in TAVRIN_SCRIPT_PRELUDE and
-' a test runs it as its first statement after Option Explicit, so that the test's own line
-' numbers stay those of its file:
-'   ExecuteGlobal CreateObject("Scripting.FileSystemObject").OpenTextFile(CreateObject("WScript.Shell").Environment("PROCESS")("TAVRIN_SCRIPT_PRELUDE")).ReadAll()
-' A test then reports each check with Check and ends with Finish, which prints the marker line
-' the runner waits for only when every check passed.
+' What every VBScript test shares. scripts/run-script runs a copy of the test with this file
+' appended after the test's last line (the script host here has no ExecuteGlobal), so that the
+' test's own line numbers stay those of its file and its Option Explicit stays first. The
+' declarations below hold from the start; a test's first statement is Begin, then it reports
+' each check with Check and ends with Finish, which prints the marker line the runner waits for
+' only when every check passed.
 Dim fso, folder, failures
-Set fso = CreateObject("Scripting.FileSystemObject")
-folder = ""
-failures = 0
+
+Sub Begin()
+    Set fso = CreateObject("Scripting.FileSystemObject")
+    folder = ""
+    failures = 0
+End Sub
 
 Sub Check(ok, what)
     If ok Then

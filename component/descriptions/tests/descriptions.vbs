@@ -1,7 +1,7 @@
 ' tavDescriptIon late bound from VBScript, in the order a script uses it: read a folder's
 ' description file, query and change entries, write back with no argument, read again.
 Option Explicit
-ExecuteGlobal CreateObject("Scripting.FileSystemObject").OpenTextFile(CreateObject("WScript.Shell").Environment("PROCESS")("TAVRIN_SCRIPT_PRELUDE")).ReadAll()
+Begin
 Dim d, file
 Set d = CreateObject("Brindle.tavDescriptIon")
 MakeTestFolder "tavdescvbs"

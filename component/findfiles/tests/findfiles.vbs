@@ -1,7 +1,7 @@
 ' tavFoundedFiles late bound from VBScript, with a VBScript class as CallBackObject: the order
 ' of the callbacks, Cancel, an error raised inside the callback, For Each over the tree.
 Option Explicit
-ExecuteGlobal CreateObject("Scripting.FileSystemObject").OpenTextFile(CreateObject("WScript.Shell").Environment("PROCESS")("TAVRIN_SCRIPT_PRELUDE")).ReadAll()
+Begin
 MakeTestFolder "ffvbs"
 
 Sub MakeFile(name, size)

@@ -1,7 +1,7 @@
 ' tavFSO whole-file members, late bound from VBScript: the RaiseErrors convention as a script
 ' author sees it (Err.Number, Err.Description, Err.Source), wrong argument types, text round trips.
 Option Explicit
-ExecuteGlobal CreateObject("Scripting.FileSystemObject").OpenTextFile(CreateObject("WScript.Shell").Environment("PROCESS")("TAVRIN_SCRIPT_PRELUDE")).ReadAll()
+Begin
 Dim tav
 Set tav = CreateObject("Brindle.tavFSO")
 MakeTestFolder "tavvbs"

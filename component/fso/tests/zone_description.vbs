@@ -1,7 +1,7 @@
 ' tavFSO zone mark and one file's description, late bound from VBScript in the order a script
 ' uses them. (The test platform keeps the stream F:Zone.Identifier as a sibling file.)
 Option Explicit
-ExecuteGlobal CreateObject("Scripting.FileSystemObject").OpenTextFile(CreateObject("WScript.Shell").Environment("PROCESS")("TAVRIN_SCRIPT_PRELUDE")).ReadAll()
+Begin
 Dim tav, file
 Set tav = CreateObject("Brindle.tavFSO")
 MakeTestFolder "tavmarkvbs"

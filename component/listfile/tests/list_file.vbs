@@ -2,7 +2,7 @@
 ' list, read it, walk the Collection by position, by key and with For Each; the RaiseErrors
 ' convention as a script sees it.
 Option Explicit
-ExecuteGlobal CreateObject("Scripting.FileSystemObject").OpenTextFile(CreateObject("WScript.Shell").Environment("PROCESS")("TAVRIN_SCRIPT_PRELUDE")).ReadAll()
+Begin
 Dim tav, name, list, item, s
 Set tav = CreateObject("Brindle.tavFSO")
 MakeTestFolder "tavlistvbs"

@@ -1,7 +1,7 @@
 ' The library's classes as a VBScript client sees them through the script host: creation by
 ' ProgID, refused ProgIDs, errors with number, text and source, type mismatches.
 Option Explicit
-ExecuteGlobal CreateObject("Scripting.FileSystemObject").OpenTextFile(CreateObject("WScript.Shell").Environment("PROCESS")("TAVRIN_SCRIPT_PRELUDE")).ReadAll()
+Begin
 
 Dim names, name, o
 names = Array("tavFSO", "tavDescriptIon", "tavFileStreams", "tavFoundedFiles", "IFindFilesCallback", _

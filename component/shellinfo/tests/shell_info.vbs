@@ -1,7 +1,7 @@
 ' tavShellFileInfo late bound from VBScript: a text file, a folder, our own program, a missing
 ' path; icons as pictures, kept per read; a held icon outlives the next read.
 Option Explicit
-ExecuteGlobal CreateObject("Scripting.FileSystemObject").OpenTextFile(CreateObject("WScript.Shell").Environment("PROCESS")("TAVRIN_SCRIPT_PRELUDE")).ReadAll()
+Begin
 Dim info, file, program, r, i, small, old, oldIndex, exe, shown
 Set info = CreateObject("Brindle.tavShellFileInfo")
 program = Replace(CreateObject("WScript.Shell").Environment("PROCESS")("TAVRIN_PROGRAM"), "/", "\")

@@ -1,7 +1,7 @@
 ' tavFileStreams late bound from VBScript, on real files: True for a file and a folder, False
 ' and an empty list for a missing file, For Each over whatever the platform lists, Item's error.
 Option Explicit
-ExecuteGlobal CreateObject("Scripting.FileSystemObject").OpenTextFile(CreateObject("WScript.Shell").Environment("PROCESS")("TAVRIN_SCRIPT_PRELUDE")).ReadAll()
+Begin
 Dim streams, file, r, s, n, x, shape, w
 Set streams = CreateObject("Brindle.tavFileStreams")
 MakeTestFolder "tavstreamsvbs"

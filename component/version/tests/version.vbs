@@ -1,7 +1,7 @@
 ' tavFileVersion late bound from VBScript: the numbers and strings of the library's own DLL, the
 ' enumeration values its type library names, and the empty state.
 Option Explicit
-ExecuteGlobal CreateObject("Scripting.FileSystemObject").OpenTextFile(CreateObject("WScript.Shell").Environment("PROCESS")("TAVRIN_SCRIPT_PRELUDE")).ReadAll()
+Begin
 
 Dim sh, dll, bin, fv
 Set sh = CreateObject("WScript.Shell")
