@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "bench/bench_support.h"
 #include "component/server/collection.h"
 #include "script_host.h"
 
@@ -16,18 +17,9 @@ using brindle::Collection;
 
 namespace {
 
-double now_ms() {
-    static LARGE_INTEGER frequency = [] { LARGE_INTEGER f; QueryPerformanceFrequency(&f); return f; }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
 template <class F>
 void measure(const char* what, long items, F&& body) {
-    double start = now_ms();
-    body();
-    double ms = now_ms() - start;
+    double ms = 1000.0 * bench::seconds_of(body);
     std::printf("%-44s %9.1f ms  %8.3f us/item\n", what, ms, 1000.0 * ms / static_cast<double>(items));
 }
 

@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "bench/bench_support.h"
 #include "common/unique_bstr.h"
 #include "common/unique_handle.h"
 #include "component/descriptions/tavDescriptIon.h"
@@ -23,29 +24,7 @@ namespace {
 
 using tavrin::unique_bstr;
 using tavrin::unique_handle;
-
-double now_seconds() {
-    LARGE_INTEGER f, t;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&t);
-    return double(t.QuadPart) / double(f.QuadPart);
-}
-
-[[noreturn]] void fail(const char* what, HRESULT hr = 0) {
-    std::fprintf(stderr, "%s failed (0x%08lX)\n", what, static_cast<unsigned long>(hr));
-    std::exit(2);
-}
-
-template <class F>
-double best_of_five(F&& run) {
-    double best = 1e30;
-    for (int i = 0; i < 5; ++i) {
-        double start = now_seconds();
-        run();
-        best = std::min(best, now_seconds() - start);
-    }
-    return best;
-}
+using bench::fail;
 
 void put(const std::wstring& file, const std::string& bytes) {
     unique_handle f(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
@@ -93,18 +72,18 @@ void descriptions_table(brindle::tavDescriptIon* model, const std::wstring& fold
     for (int s = 0; s < 4; ++s) {
         const std::string bytes = description_file(sizes[s], cyrillic);
         put(file.get(), bytes);
-        double plain = best_of_five([&] { plain_read(file.get()); });
+        double plain = bench::best_of(5, [&] { plain_read(file.get()); });
         plain_time[s] = plain;
-        read_time[s] = best_of_five([&] {
+        read_time[s] = bench::best_of(5, [&] {
             VARIANT_BOOL ok = VARIANT_FALSE;
             if (FAILED(model->ReadFile(file.get(), &ok)) || !ok) fail("ReadFile");
         });
         LONG count = 0;
         model->get_ItemCount(&count);
         if (count != sizes[s]) fail("entry count");
-        double plain_write = best_of_five([&] { put(copy.get(), bytes); });
+        double plain_write = bench::best_of(5, [&] { put(copy.get(), bytes); });
         DeleteFileW(copy.get());
-        write_time[s] = best_of_five([&] {
+        write_time[s] = bench::best_of(5, [&] {
             VARIANT_BOOL ok = VARIANT_FALSE;
             if (FAILED(model->WriteFile(copy.get(), &ok)) || !ok) fail("WriteFile");
         });
@@ -125,15 +104,7 @@ void descriptions_table(brindle::tavDescriptIon* model, const std::wstring& fold
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    std::wstring folder;
-    if (argc > 1) {
-        folder = argv[1];
-    } else {
-        wchar_t temp[MAX_PATH];
-        GetTempPathW(MAX_PATH, temp);
-        folder = temp;
-    }
-    if (!folder.empty() && folder.back() == L'\\') folder.pop_back();
+    const std::wstring folder = bench::work_folder(argc, argv, 1);
     if (FAILED(CoInitialize(nullptr))) fail("CoInitialize");
     {
         auto model = brindle::tavDescriptIon::create();
@@ -149,13 +120,13 @@ int wmain(int argc, wchar_t** argv) {
         for (int s = 0; s < 2; ++s) {
             const long expected = lines[s] - lines[s] / 50;
             put(list.get(), list_file(lines[s]));
-            double plain = best_of_five([&] { plain_read(list.get()); });
-            double parse = best_of_five([&] {
+            double plain = bench::best_of(5, [&] { plain_read(list.get()); });
+            double parse = bench::best_of(5, [&] {
                 long n = 0;
                 brindle::read_list_file_items(list.get(), false, {}, [&](std::wstring_view) { ++n; });
                 if (n != expected) fail("item count");
             });
-            list_time[s] = best_of_five([&] {
+            list_time[s] = bench::best_of(5, [&] {
                 tavrin::com_ptr<_Collection> items;
                 HRESULT hr = fso->ReadStandardListFile(list.get(), marker.get(), VARIANT_TRUE, VARIANT_TRUE,
                                                        VARIANT_FALSE, VARIANT_TRUE, items.put());

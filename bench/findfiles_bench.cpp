@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "Brindle.h"
+#include "bench/bench_support.h"
 #include "common/com_ptr.h"
 #include "common/unique_bstr.h"
 #include "common/unique_handle.h"
@@ -29,26 +30,10 @@ namespace {
 
 using tavrin::com_ptr;
 using tavrin::unique_bstr;
-using tavrin::unique_handle;
-
-double now_seconds() {
-    LARGE_INTEGER f, t;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&t);
-    return double(t.QuadPart) / double(f.QuadPart);
-}
-
-PROCESS_MEMORY_COUNTERS memory() {
-    PROCESS_MEMORY_COUNTERS pmc{};
-    pmc.cb = sizeof pmc;
-    GetProcessMemoryInfo(GetCurrentProcess(), &pmc, sizeof pmc);
-    return pmc;
-}
-
-[[noreturn]] void fail(const char* what, HRESULT hr = 0) {
-    std::fprintf(stderr, "%s failed (0x%08lX)\n", what, static_cast<unsigned long>(hr));
-    std::exit(2);
-}
+using bench::fail;
+using bench::memory;
+using bench::now_seconds;
+using bench::run_and_read;
 
 struct Walk {
     std::vector<WIN32_FIND_DATAA> records;
@@ -81,12 +66,7 @@ Figure run_one(const std::wstring& mode, const std::wstring& folder) {
     CoInitialize(nullptr);
     Figure f;
     com_ptr<_tavFoundedFiles> list;
-    if (mode == L"early") {
-        CLSID clsid;
-        if (FAILED(CLSIDFromProgID(L"Brindle.tavFoundedFiles", &clsid)) ||
-            FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID__tavFoundedFiles, list.put_void())))
-            fail("creating Brindle.tavFoundedFiles (is Brindle0100.dll registered?)");
-    }
+    if (mode == L"early") list = bench::create_by_progid<_tavFoundedFiles>(L"Brindle.tavFoundedFiles");
     std::string ansi(folder.begin(), folder.end());  // the bench folder's name is ASCII
     unique_bstr path(folder), mask(L"*");
     Walk walk;
@@ -108,34 +88,8 @@ Figure run_one(const std::wstring& mode, const std::wstring& folder) {
     return f;
 }
 
-std::string run_and_read(std::wstring command) {
-    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-    HANDLE read_end = nullptr, write_end = nullptr;
-    if (!CreatePipe(&read_end, &write_end, &sa, 0)) fail("CreatePipe");
-    unique_handle reader(read_end), writer(write_end);
-    SetHandleInformation(read_end, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdOutput = write_end;
-    si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi))
-        fail("CreateProcess");
-    unique_handle process(pi.hProcess), thread(pi.hThread);
-    writer.reset();
-    std::string out;
-    char buffer[256];
-    DWORD got = 0;
-    while (ReadFile(read_end, buffer, sizeof buffer, &got, nullptr) && got > 0) out.append(buffer, got);
-    WaitForSingleObject(pi.hProcess, INFINITE);
-    return out;
-}
-
 Figure measure_once(const wchar_t* mode, const std::wstring& folder) {
-    wchar_t self[MAX_PATH];
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::string out = run_and_read(L"\"" + std::wstring(self) + L"\" --one " + mode + L" \"" + folder + L"\"");
+    std::string out = run_and_read(L"\"" + bench::own_program() + L"\" --one " + mode + L" \"" + folder + L"\"");
     Figure f;
     if (std::sscanf(out.c_str(), "%lf %lf %llu %llu", &f.seconds, &f.total, &f.entries, &f.peak) != 4)
         fail("a measurement");

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "Brindle.h"
+#include "bench/bench_support.h"
 #include "common/com_ptr.h"
 #include "common/safearray.h"
 #include "common/unique_bstr.h"
@@ -26,27 +27,12 @@ namespace {
 using tavrin::com_ptr;
 using tavrin::unique_bstr;
 using tavrin::unique_handle;
+using bench::fail;
+using bench::now_seconds;
 
 constexpr DWORD chunk = 1 << 20;
 
-double now_seconds() {
-    LARGE_INTEGER f, t;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&t);
-    return double(t.QuadPart) / double(f.QuadPart);
-}
-
-SIZE_T peak_working_set() {
-    PROCESS_MEMORY_COUNTERS pmc{};
-    pmc.cb = sizeof pmc;
-    GetProcessMemoryInfo(GetCurrentProcess(), &pmc, sizeof pmc);
-    return pmc.PeakWorkingSetSize;
-}
-
-[[noreturn]] void fail(const char* what, HRESULT hr = 0) {
-    std::fprintf(stderr, "%s failed (0x%08lX)\n", what, static_cast<unsigned long>(hr));
-    std::exit(2);
-}
+SIZE_T peak_working_set() { return bench::memory().PeakWorkingSetSize; }
 
 // The content a writer starts from: allocated and filled before the clock starts.
 tavrin::unique_safearray prepared_content(std::size_t size) {
@@ -84,15 +70,6 @@ void plain_read(const std::wstring& file) {
     }
 }
 
-com_ptr<_tavFSO> create_fso() {
-    CLSID clsid;
-    com_ptr<_tavFSO> fso;
-    if (FAILED(CLSIDFromProgID(L"Brindle.tavFSO", &clsid)) ||
-        FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID__tavFSO, fso.put_void())))
-        fail("creating Brindle.tavFSO (is Brindle0100.dll registered?)");
-    return fso;
-}
-
 // A late-bound call by name, as a script makes it.
 void invoke(IDispatch* object, const wchar_t* name, std::vector<VARIANT> args_reversed, VARIANT* result) {
     DISPID id;
@@ -124,7 +101,7 @@ Figure run_one(const std::wstring& mode, const std::wstring& file, std::size_t s
     com_ptr<_tavFSO> fso;
     tavrin::unique_safearray content;
     if (mode.rfind(L"put", 0) == 0 || mode == L"write") content = prepared_content(size);
-    if (mode != L"write" && mode != L"read") fso = create_fso();
+    if (mode != L"write" && mode != L"read") fso = bench::create_by_progid<_tavFSO>(L"Brindle.tavFSO");
     SAFEARRAY* array = content.get();
 
     SIZE_T before = peak_working_set();
@@ -160,28 +137,8 @@ Figure run_one(const std::wstring& mode, const std::wstring& file, std::size_t s
 }
 
 Figure measure_once(const wchar_t* mode, const std::wstring& file, std::size_t size) {
-    wchar_t self[MAX_PATH];
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring command = L"\"" + std::wstring(self) + L"\" --one " + mode + L" \"" + file + L"\" " + std::to_wstring(size);
-    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-    HANDLE read_end = nullptr, write_end = nullptr;
-    if (!CreatePipe(&read_end, &write_end, &sa, 0)) fail("CreatePipe");
-    unique_handle reader(read_end), writer(write_end);
-    SetHandleInformation(read_end, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdOutput = write_end;
-    si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) fail("CreateProcess");
-    unique_handle process(pi.hProcess), thread(pi.hThread);
-    writer.reset();
-    std::string out;
-    char buffer[256];
-    DWORD got = 0;
-    while (ReadFile(read_end, buffer, sizeof buffer, &got, nullptr) && got > 0) out.append(buffer, got);
-    WaitForSingleObject(pi.hProcess, INFINITE);
+    std::string out = bench::run_and_read(L"\"" + bench::own_program() + L"\" --one " + mode + L" \"" + file + L"\" " +
+                                          std::to_wstring(size));
     Figure f;
     if (std::sscanf(out.c_str(), "%lf %llu", &f.seconds, &f.peak) != 2) fail("a measurement");
     return f;
@@ -207,17 +164,8 @@ int wmain(int argc, wchar_t** argv) {
     }
 
     std::size_t mib = argc > 1 ? std::wcstoul(argv[1], nullptr, 10) : 256;
-    std::wstring folder;
-    if (argc > 2) {
-        folder = argv[2];
-    } else {
-        wchar_t temp[MAX_PATH];
-        GetTempPathW(MAX_PATH, temp);
-        folder = temp;
-    }
-    if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
     std::size_t size = mib << 20;
-    std::wstring file = folder + L"bench-whole-file.bin";
+    std::wstring file = bench::work_folder(argc, argv, 2) + L"\\bench-whole-file.bin";
     double mb = double(size) / (1 << 20);
 
     Figure write = best_of_three(L"write", file, size);

@@ -1,15 +1,8 @@
 // tavDescriptIon late bound from JScript: the calling order read, change, write back, with text
 // outside ASCII that the OEM code page cannot hold.
-var fso = new ActiveXObject("Scripting.FileSystemObject");
+eval(new ActiveXObject("Scripting.FileSystemObject").OpenTextFile(new ActiveXObject("WScript.Shell").Environment("PROCESS")("TAVRIN_SCRIPT_PRELUDE")).ReadAll());
 var d = new ActiveXObject("Brindle.tavDescriptIon");
-var folder = fso.BuildPath(fso.GetSpecialFolder(2), "tavdescjs" + new Date().getTime());
-fso.CreateFolder(folder);
-var failures = 0;
-function check(ok, what) {
-    WScript.Echo((ok ? "ok   " : "FAIL ") + what);
-    if (!ok) failures++;
-}
-function same(a, b) { return [a].join("") === [b].join(""); }
+makeTestFolder("tavdescjs");
 
 check(d.ReadDirectoryFile(folder) === true, "a folder without a description file reads as empty");
 check(d.ItemCount === 0, "no entries");
@@ -23,7 +16,5 @@ check(same(back.ItemFileName(1), "b c.txt") && same(back.ItemDescription(1), "se
 check(back.ItemDescriptionByFileName("C.TXT").length === 2, "the unrepresentable text keeps its length: " + back.ItemDescriptionByFileName("C.TXT"));
 check(d.WriteFile("") === true, "WriteFile with an empty name writes to the file read");
 
-fso.GetFile(fso.BuildPath(folder, "Descript.ion")).Attributes = 0;
-fso.DeleteFolder(folder, true);
-if (failures > 0) { WScript.Echo(failures + " check(s) failed"); WScript.Quit(1); }
-WScript.Echo("ALL OK");
+fso.GetFile(p("Descript.ion")).Attributes = 0;
+finish();

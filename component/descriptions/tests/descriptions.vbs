@@ -1,21 +1,13 @@
 ' tavDescriptIon late bound from VBScript, in the order a script uses it: read a folder's
 ' description file, query and change entries, write back with no argument, read again.
 Option Explicit
-Dim fso, d, folder, failures, file, f
-Set fso = CreateObject("Scripting.FileSystemObject")
+Begin
+Dim d, file
 Set d = CreateObject("Brindle.tavDescriptIon")
-folder = fso.BuildPath(fso.GetSpecialFolder(2), "tavdescvbs" & CStr(Int(Timer * 100)))
-fso.CreateFolder folder
-file = fso.BuildPath(folder, "Descript.ion")
-failures = 0
+MakeTestFolder "tavdescvbs"
+file = P("Descript.ion")
 
-Sub Check(ok, what)
-    If ok Then WScript.Echo "ok   " & what Else WScript.Echo "FAIL " & what : failures = failures + 1
-End Sub
-
-Set f = fso.CreateTextFile(file, True)
-f.Write "readme.txt Read this first" & vbCrLf & """my file.doc""   Version 2" & vbLf & "README.TXT loses" & vbLf
-f.Close
+WriteTextFile file, "readme.txt Read this first" & vbCrLf & """my file.doc""   Version 2" & vbLf & "README.TXT loses" & vbLf
 
 Check d.ReadDirectoryFile(folder) And d.FileName = file, "ReadDirectoryFile, FileName " & d.FileName
 Check d.ItemCount = 2 And d.ItemFileName(1) = "my file.doc", "two entries over CR LF and LF, the quoted name"
@@ -35,6 +27,4 @@ Check Err.Number = 13, "an array as name is a type mismatch (got " & Err.Number 
 On Error GoTo 0
 
 fso.GetFile(file).Attributes = 0
-fso.DeleteFolder folder, True
-If failures > 0 Then WScript.Echo failures & " check(s) failed" : WScript.Quit 1
-WScript.Echo "ALL OK"
+Finish

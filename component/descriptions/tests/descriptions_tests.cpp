@@ -14,26 +14,24 @@
 #include "common/unique_handle.h"
 #include "component/descriptions/description_file.h"
 #include "component/descriptions/tavDescriptIon.h"
-#include "component/listfile/tests/scratch_folder.h"
 #include "component/listfile/text_lines.h"
+#include "tests/support/com_test.h"
+#include "tests/support/test_files.h"
 
 using Model = brindle::tavDescriptIon;  // the global name is the coclass of the type library
 using tavrin::unique_bstr;
 using Bytes = std::string;
+using test_support::scratch_folder;
 
 namespace {
 
 constexpr VARIANT_BOOL yes = VARIANT_TRUE, no = VARIANT_FALSE;
 
-class Descriptions : public ::testing::Test {
+class Descriptions : public test_support::ComTest {
 protected:
     void SetUp() override {
-        ASSERT_HRESULT_SUCCEEDED(CoInitialize(nullptr));
+        ComTest::SetUp();
         model = Model::create();
-    }
-    void TearDown() override {
-        model.reset();
-        CoUninitialize();
     }
     std::wstring path(const std::wstring& name) const { return scratch.file(name); }
     std::vector<std::wstring> names() const { return scratch.names(); }

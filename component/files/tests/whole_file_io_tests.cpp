@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/unique_handle.h"
+#include "tests/support/test_files.h"
 
 #include <winioctl.h>
 
@@ -15,58 +16,11 @@ using Bytes = std::vector<unsigned char>;
 
 namespace {
 
-class TempFolder {
-public:
-    TempFolder() {
-        wchar_t base[MAX_PATH];
-        GetTempPathW(MAX_PATH, base);
-        path_ = std::wstring(base) + L"tavwf" + std::to_wstring(GetCurrentProcessId()) + L"_" +
-                std::to_wstring(counter_++);
-        CreateDirectoryW(path_.c_str(), nullptr);
-    }
-    ~TempFolder() {
-        for (const auto& name : names()) {
-            std::wstring full = path_ + L"\\" + name;
-            SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (!DeleteFileW(full.c_str())) RemoveDirectoryW(full.c_str());
-        }
-        RemoveDirectoryW(path_.c_str());
-    }
-    std::wstring file(const wchar_t* name) const { return path_ + L"\\" + name; }
-    std::vector<std::wstring> names() const {
-        std::vector<std::wstring> out;
-        WIN32_FIND_DATAW data;
-        tavrin::unique_find find(FindFirstFileW((path_ + L"\\*").c_str(), &data));
-        if (!find) return out;
-        do {
-            std::wstring n = data.cFileName;
-            if (n != L"." && n != L"..") out.push_back(n);
-        } while (FindNextFileW(find.get(), &data));
-        return out;
-    }
+using test_support::scratch_folder;
 
-private:
-    static inline int counter_ = 0;
-    std::wstring path_;
-};
-
-void write_bytes(const std::wstring& name, const Bytes& bytes) {
-    tavrin::unique_handle f(CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    ASSERT_TRUE(f.valid());
-    DWORD written = 0;
-    if (!bytes.empty()) {
-        ASSERT_TRUE(WriteFile(f.get(), bytes.data(), DWORD(bytes.size()), &written, nullptr));
-    }
-}
-
-Bytes read_bytes(const std::wstring& name) {
-    tavrin::unique_handle f(CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-    if (!f) return {};
-    Bytes out(GetFileSize(f.get(), nullptr));
-    DWORD got = 0;
-    if (!out.empty()) ReadFile(f.get(), out.data(), DWORD(out.size()), &got, nullptr);
-    return out;
-}
+void write_bytes(const std::wstring& name, const Bytes& bytes) { test_support::write_file_bytes(name, bytes); }
+// The file's bytes, none when it cannot be read.
+Bytes read_bytes(const std::wstring& name) { return test_support::read_file_bytes<Bytes>(name).value_or(Bytes{}); }
 
 Bytes to_vector(SAFEARRAY* array) {
     tavrin::safearray_lock lock(array);
@@ -95,7 +49,7 @@ replace_options with_writer(const file_writer& write) {
 }  // namespace
 
 TEST(WholeFileRead, ContentEmptyMissingAndDirectory) {
-    TempFolder dir;
+    scratch_folder dir{L"tavwf"};
     Bytes content = pattern(100000, 3);
     write_bytes(dir.file(L"data.bin"), content);
     write_bytes(dir.file(L"empty.bin"), {});
@@ -119,7 +73,7 @@ TEST(WholeFileRead, ContentEmptyMissingAndDirectory) {
 }
 
 TEST(WholeFileRead, FileOfTwoGibibytesIsRefusedBeforeAllocating) {
-    TempFolder dir;
+    scratch_folder dir{L"tavwf"};
     std::wstring name = dir.file(L"huge.bin");
     {
         tavrin::unique_handle f(CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
@@ -137,7 +91,7 @@ TEST(WholeFileRead, FileOfTwoGibibytesIsRefusedBeforeAllocating) {
 }
 
 TEST(WholeFileReplace, ReplacesLongerFileAndWritesEmptyFile) {
-    TempFolder dir;
+    scratch_folder dir{L"tavwf"};
     std::wstring name = dir.file(L"t.bin");
     write_bytes(name, pattern(100, 1));
     Bytes three{1, 2, 3};
@@ -152,7 +106,7 @@ TEST(WholeFileReplace, ReplacesLongerFileAndWritesEmptyFile) {
 }
 
 TEST(WholeFileReplace, FailedWriteLeavesOldFileAndNoTemporaryFile) {
-    TempFolder dir;
+    scratch_folder dir{L"tavwf"};
     std::wstring name = dir.file(L"keep.bin");
     Bytes old = pattern(5000, 9);
     write_bytes(name, old);
@@ -163,7 +117,7 @@ TEST(WholeFileReplace, FailedWriteLeavesOldFileAndNoTemporaryFile) {
 }
 
 TEST(WholeFileReplace, RefusedTargetsStayUntouched) {
-    TempFolder dir;
+    scratch_folder dir{L"tavwf"};
     Bytes old = pattern(10, 5), fresh = pattern(20, 6);
 
     std::wstring readonly = dir.file(L"ro.bin");
@@ -191,7 +145,7 @@ TEST(WholeFileReplace, RefusedTargetsStayUntouched) {
 }
 
 TEST(WholeFileAppend, CreatesExtendsAndRollsBackFailedWrite) {
-    TempFolder dir;
+    scratch_folder dir{L"tavwf"};
     Bytes three{7, 8, 9};
     std::wstring fresh = dir.file(L"fresh.bin");
     ASSERT_EQ(append_to_file(fresh, three.data(), 3), ERROR_SUCCESS);
@@ -259,7 +213,7 @@ bool make_symbolic_link(const std::wstring& link, const std::wstring& target_nam
 // A replaced file keeps what it carries: its attributes, and its identity where it has more
 // than one name or is reached through a link.
 TEST(WholeFileReplace, KeepsAttributesLinksAndStreams) {
-    TempFolder dir;
+    scratch_folder dir{L"tavwf"};
     Bytes fresh = pattern(300, 4);
 
     std::wstring hidden = dir.file(L"hidden.bin");
@@ -321,7 +275,7 @@ TEST(WholeFileReplace, DISABLED_WriterUntilKilled) {
 }
 
 TEST(WholeFileReplace, KilledWriterLeavesNoTemporaryFile) {
-    TempFolder dir;
+    scratch_folder dir{L"tavwf"};
     std::wstring target = dir.file(L"target.bin");
     Bytes old = pattern(1000, 8);
     write_bytes(target, old);
@@ -352,7 +306,7 @@ TEST(WholeFileReplace, KilledWriterLeavesNoTemporaryFile) {
 }
 
 TEST(WholeFileAppend, FailedAppendOntoANewNameLeavesNothing) {
-    TempFolder dir;
+    scratch_folder dir{L"tavwf"};
     Bytes more = pattern(4000, 1);
     EXPECT_EQ(append_to_file(dir.file(L"new.bin"), more.data(), more.size(), failing_writer), ERROR_DISK_FULL);
     EXPECT_TRUE(dir.names().empty());

@@ -1,21 +1,9 @@
 // tavFoundedFiles late bound from JScript, with a plain JScript object as CallBackObject. A
 // JScript function cannot assign to its Cancel argument; returning true cancels instead.
-var fso = new ActiveXObject("Scripting.FileSystemObject");
-var folder = fso.BuildPath(fso.GetSpecialFolder(2), "ffjs" + new Date().getTime());
-var failures = 0;
-function check(ok, what) {
-    WScript.Echo((ok ? "ok   " : "FAIL ") + what);
-    if (!ok) failures++;
-}
-function p(name) { return fso.BuildPath(folder, name); }
-function same(a, b) { return [a].join("") === [b].join(""); }
-function makeFile(name, size) {
-    var f = fso.CreateTextFile(p(name), true);
-    f.Write(new Array(size + 1).join("x"));
-    f.Close();
-}
+eval(new ActiveXObject("Scripting.FileSystemObject").OpenTextFile(new ActiveXObject("WScript.Shell").Environment("PROCESS")("TAVRIN_SCRIPT_PRELUDE")).ReadAll());
+makeTestFolder("ffjs");
+function makeFile(name, size) { writeTextFile(p(name), new Array(size + 1).join("x")); }
 
-fso.CreateFolder(folder);
 fso.CreateFolder(p("one"));
 fso.CreateFolder(p("one\\two"));
 makeFile("one\\a.txt", 10);
@@ -48,9 +36,4 @@ caught = null;
 try { list.RefreshEx(folder, "*", false, { other: 1 }); } catch (e) { caught = e; }
 check(caught !== null && (caught.number & 0xFFFF) === 13, "an object without DirectoryCompleted is a type mismatch");
 
-fso.DeleteFolder(folder, true);
-if (failures > 0) {
-    WScript.Echo(failures + " check(s) failed");
-    WScript.Quit(1);
-}
-WScript.Echo("ALL OK");
+finish();

@@ -1,29 +1,11 @@
 ' tavFoundedFiles late bound from VBScript, with a VBScript class as CallBackObject: the order
 ' of the callbacks, Cancel, an error raised inside the callback, For Each over the tree.
 Option Explicit
-Dim fso, folder, failures
-Set fso = CreateObject("Scripting.FileSystemObject")
-folder = fso.BuildPath(fso.GetSpecialFolder(2), "ffvbs" & CStr(Int(Timer * 100)))
-failures = 0
-
-Sub Check(ok, what)
-    If ok Then
-        WScript.Echo "ok   " & what
-    Else
-        WScript.Echo "FAIL " & what
-        failures = failures + 1
-    End If
-End Sub
-
-Function P(name)
-    P = fso.BuildPath(folder, name)
-End Function
+Begin
+MakeTestFolder "ffvbs"
 
 Sub MakeFile(name, size)
-    Dim f
-    Set f = fso.CreateTextFile(P(name), True)
-    f.Write String(size, "x")
-    f.Close
+    WriteTextFile P(name), String(size, "x")
 End Sub
 
 ' The caller's progress object: records the paths, cancels or raises at a chosen one.
@@ -48,7 +30,6 @@ Class Answering
     End Function
 End Class
 
-fso.CreateFolder folder
 fso.CreateFolder P("one")
 fso.CreateFolder P("one\two")
 fso.CreateFolder P("one\two\three")
@@ -102,9 +83,4 @@ Check Err.Number = 13, "an object without DirectoryCompleted is a type mismatch:
 Err.Clear
 On Error GoTo 0
 
-fso.DeleteFolder folder, True
-If failures > 0 Then
-    WScript.Echo failures & " check(s) failed"
-    WScript.Quit 1
-End If
-WScript.Echo "ALL OK"
+Finish

@@ -20,6 +20,8 @@
 #include "common/com_ptr.h"
 #include "common/unique_bstr.h"
 #include "common/unique_handle.h"
+#include "tests/support/com_test.h"
+#include "tests/support/test_files.h"
 
 using tavrin::com_ptr;
 using tavrin::unique_bstr;
@@ -55,18 +57,6 @@ long open_handles() {
     long mine = 0;
     for (ULONG_PTR i = 0; i < t->count; ++i) mine += t->handles[i].process == GetCurrentProcessId();
     return mine;
-}
-
-void remove_tree(const std::wstring& path) {
-    WIN32_FIND_DATAW data;
-    tavrin::unique_find find(FindFirstFileW((path + L"\\*").c_str(), &data));
-    if (find) do {
-        std::wstring name = data.cFileName, full = path + L"\\" + name;
-        if (name == L"." || name == L"..") continue;
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) remove_tree(full); else DeleteFileW(full.c_str());
-    } while (FindNextFileW(find.get(), &data));
-    find.reset();
-    RemoveDirectoryW(path.c_str());
 }
 
 // A C++ implementation of the callback: records paths, cancels or fails at a chosen one.
@@ -178,41 +168,15 @@ std::map<std::wstring, com_ptr<_FoundedFile>> by_name(_tavFoundedFiles* list) {
     return out;
 }
 
-class Listing : public ::testing::Test {
+class Listing : public test_support::ComObjectTest<_tavFoundedFiles> {
 protected:
-    void SetUp() override {
-        ASSERT_HRESULT_SUCCEEDED(CoInitialize(nullptr));
-        list = new_list();
-        ASSERT_TRUE(list);
-        wchar_t base[MAX_PATH];
-        GetTempPathW(MAX_PATH, base);
-        static int counter = 0;
-        root = std::wstring(base) + L"findfiles" + std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(++counter);
-        ASSERT_TRUE(CreateDirectoryW(root.c_str(), nullptr));
-    }
-    void TearDown() override {
-        remove_tree(root);
-        list.reset();
-        CoUninitialize();
-    }
+    Listing() : ComObjectTest(L"Brindle.tavFoundedFiles") {}
     static com_ptr<_tavFoundedFiles> new_list() {
-        CLSID clsid;
-        com_ptr<_tavFoundedFiles> out;
-        if (SUCCEEDED(CLSIDFromProgID(L"Brindle.tavFoundedFiles", &clsid)))
-            CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID__tavFoundedFiles, out.put_void());
-        return out;
+        return test_support::create_by_progid<_tavFoundedFiles>(L"Brindle.tavFoundedFiles");
     }
     std::wstring at(const std::wstring& rel) const { return rel.empty() ? root : root + L"\\" + rel; }
     void dir(const std::wstring& rel) const { ASSERT_TRUE(CreateDirectoryW(at(rel).c_str(), nullptr)); }
-    void file(const std::wstring& rel, DWORD size) const {
-        tavrin::unique_handle f(CreateFileW(at(rel).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-        ASSERT_TRUE(f.valid());
-        std::string bytes(size, 'x');
-        DWORD written = 0;
-        if (size) {
-            ASSERT_TRUE(WriteFile(f.get(), bytes.data(), size, &written, nullptr));
-        }
-    }
+    void file(const std::wstring& rel, DWORD size) const { test_support::write_file_bytes(at(rel), std::string(size, 'x')); }
     // root: a.txt(1) b.log(2) sub.txt/{c.txt(3) d.log(4)} other/{e.txt(5) deeper.txt/{f.txt(6)}}
     void branching_tree() const {
         file(L"a.txt", 1); file(L"b.log", 2);
@@ -227,8 +191,9 @@ protected:
         return ok;
     }
 
-    com_ptr<_tavFoundedFiles> list;
-    std::wstring root;
+    com_ptr<_tavFoundedFiles>& list = object;
+    test_support::scratch_folder scratch{L"findfiles"};
+    const std::wstring& root = scratch.path();
 };
 
 TEST_F(Listing, DepthFirstWithTheMaskAtEveryLevelAndPostOrderCallbacks) {

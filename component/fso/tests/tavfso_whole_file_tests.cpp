@@ -14,6 +14,8 @@
 #include "common/safearray.h"
 #include "common/unique_bstr.h"
 #include "common/unique_handle.h"
+#include "tests/support/com_test.h"
+#include "tests/support/test_files.h"
 
 using tavrin::com_ptr;
 using tavrin::unique_bstr;
@@ -25,53 +27,17 @@ constexpr VARIANT_BOOL yes = VARIANT_TRUE, no = VARIANT_FALSE;
 
 HRESULT automation_error(long number) { return MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, number); }
 
-class TavFso : public ::testing::Test {
+class TavFso : public test_support::ComObjectTest<_tavFSO> {
 protected:
-    void SetUp() override {
-        ASSERT_HRESULT_SUCCEEDED(CoInitialize(nullptr));
-        CLSID clsid;
-        ASSERT_HRESULT_SUCCEEDED(CLSIDFromProgID(L"Brindle.tavFSO", &clsid));
-        ASSERT_HRESULT_SUCCEEDED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID__tavFSO, fso.put_void()));
-        wchar_t base[MAX_PATH];
-        GetTempPathW(MAX_PATH, base);
-        static int counter = 0;
-        folder = std::wstring(base) + L"tavfso" + std::to_wstring(GetCurrentProcessId()) + L"_" +
-                 std::to_wstring(++counter);
-        ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
-    }
-    void TearDown() override {
-        WIN32_FIND_DATAW data;
-        tavrin::unique_find find(FindFirstFileW((folder + L"\\*").c_str(), &data));
-        if (find) {
-            do {
-                std::wstring full = folder + L"\\" + data.cFileName;
-                SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-                if (!DeleteFileW(full.c_str())) RemoveDirectoryW(full.c_str());
-            } while (FindNextFileW(find.get(), &data));
-        }
-        find.reset();
-        RemoveDirectoryW(folder.c_str());
-        fso.reset();
-        CoUninitialize();
-    }
-
-    unique_bstr path(const wchar_t* name) const { return unique_bstr(folder + L"\\" + name); }
+    TavFso() : ComObjectTest(L"Brindle.tavFSO") {}
+    unique_bstr path(const wchar_t* name) const { return unique_bstr(scratch.file(name)); }
 
     static void write_raw(const unique_bstr& name, const Bytes& bytes) {
-        tavrin::unique_handle f(CreateFileW(name.get(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-        ASSERT_TRUE(f.valid());
-        DWORD written = 0;
-        if (!bytes.empty()) {
-            ASSERT_TRUE(WriteFile(f.get(), bytes.data(), DWORD(bytes.size()), &written, nullptr));
-        }
+        test_support::write_file_bytes(std::wstring(name.view()), bytes);
     }
+    // The file's bytes, none when it cannot be read.
     static Bytes read_raw(const unique_bstr& name) {
-        tavrin::unique_handle f(CreateFileW(name.get(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-        if (!f) return {};
-        Bytes out(GetFileSize(f.get(), nullptr));
-        DWORD got = 0;
-        if (!out.empty()) ReadFile(f.get(), out.data(), DWORD(out.size()), &got, nullptr);
-        return out;
+        return test_support::read_file_bytes<Bytes>(std::wstring(name.view())).value_or(Bytes{});
     }
     static tavrin::unique_safearray array_of(const Bytes& bytes) {
         auto array = tavrin::make_byte_array(bytes.size());
@@ -105,8 +71,9 @@ protected:
         return out;
     }
 
-    com_ptr<_tavFSO> fso;
-    std::wstring folder;
+    com_ptr<_tavFSO>& fso = object;
+    test_support::scratch_folder scratch{L"tavfso"};
+    const std::wstring& folder = scratch.path();
 };
 
 TEST_F(TavFso, Utf16MarksOnDiskAreByteExact) {

@@ -1,15 +1,7 @@
 // tavFSO whole-file members, late bound from JScript: named defaults, Unicode text, errors.
-var fso = new ActiveXObject("Scripting.FileSystemObject");
+eval(new ActiveXObject("Scripting.FileSystemObject").OpenTextFile(new ActiveXObject("WScript.Shell").Environment("PROCESS")("TAVRIN_SCRIPT_PRELUDE")).ReadAll());
 var tav = new ActiveXObject("Brindle.tavFSO");
-var folder = fso.BuildPath(fso.GetSpecialFolder(2), "tavjs" + new Date().getTime());
-fso.CreateFolder(folder);
-var failures = 0;
-function check(ok, what) {
-    WScript.Echo((ok ? "ok   " : "FAIL ") + what);
-    if (!ok) failures++;
-}
-function p(name) { return fso.BuildPath(folder, name); }
-function same(a, b) { return [a].join("") === [b].join(""); }
+makeTestFolder("tavjs");
 
 var text = "\u041F\u0440\u0438\u0432\u0435\u0442, \u4E16\u754C \u00E9\uD83D\uDE00";
 check(tav.PutFileW(p("u.txt"), text) === true, "PutFileW returns true");
@@ -29,6 +21,4 @@ caught = null;
 try { tav.GetFileW(p("missing.bin")); } catch (e) { caught = e; }
 check(caught === null, "GetFileW of a missing file raises nothing by default");
 
-fso.DeleteFolder(folder, true);
-if (failures > 0) { WScript.Echo(failures + " check(s) failed"); WScript.Quit(1); }
-WScript.Echo("ALL OK");
+finish();

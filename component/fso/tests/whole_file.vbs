@@ -1,25 +1,10 @@
 ' tavFSO whole-file members, late bound from VBScript: the RaiseErrors convention as a script
 ' author sees it (Err.Number, Err.Description, Err.Source), wrong argument types, text round trips.
 Option Explicit
-Dim fso, tav, folder, failures
-Set fso = CreateObject("Scripting.FileSystemObject")
+Begin
+Dim tav
 Set tav = CreateObject("Brindle.tavFSO")
-folder = fso.BuildPath(fso.GetSpecialFolder(2), "tavvbs" & CStr(Int(Timer * 100)))
-fso.CreateFolder folder
-failures = 0
-
-Sub Check(ok, what)
-    If ok Then
-        WScript.Echo "ok   " & what
-    Else
-        WScript.Echo "FAIL " & what
-        failures = failures + 1
-    End If
-End Sub
-
-Function P(name)
-    P = fso.BuildPath(folder, name)
-End Function
+MakeTestFolder "tavvbs"
 
 Dim r, b, s
 
@@ -144,9 +129,4 @@ Check tav.PutFile(P("empty.txt"), "") = True, "PutFile of an empty text"
 Check fso.GetFile(P("empty.txt")).Size = 0, "leaves an empty file"
 Check tav.GetFile(P("empty.txt"), True) = "", "GetFile of an empty file is an empty string, even with RaiseErrors"
 
-fso.DeleteFolder folder, True
-If failures > 0 Then
-    WScript.Echo failures & " check(s) failed"
-    WScript.Quit 1
-End If
-WScript.Echo "ALL OK"
+Finish

@@ -11,26 +11,19 @@
 #include "Brindle.h"
 #include "common/com_ptr.h"
 #include "common/unique_bstr.h"
-#include "component/listfile/tests/scratch_folder.h"
+#include "tests/support/com_test.h"
+#include "tests/support/test_files.h"
 
 using tavrin::unique_bstr;
+using test_support::scratch_folder;
 
 namespace {
 
 constexpr VARIANT_BOOL yes = VARIANT_TRUE, no = VARIANT_FALSE;
 
-class FileMarks : public ::testing::Test {
+class FileMarks : public test_support::ComObjectTest<_tavFSO> {
 protected:
-    void SetUp() override {
-        ASSERT_HRESULT_SUCCEEDED(CoInitialize(nullptr));
-        CLSID clsid;
-        ASSERT_HRESULT_SUCCEEDED(CLSIDFromProgID(L"Brindle.tavFSO", &clsid));
-        ASSERT_HRESULT_SUCCEEDED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID__tavFSO, fso.put_void()));
-    }
-    void TearDown() override {
-        fso.reset();
-        CoUninitialize();
-    }
+    FileMarks() : ComObjectTest(L"Brindle.tavFSO") {}
     std::wstring path(const std::wstring& name) const { return scratch.file(name); }
     void put(const std::wstring& name, const std::string& bytes) const { scratch.put(name, bytes); }
     static std::string get(const std::wstring& name) { return scratch_folder::get(name); }
@@ -62,7 +55,7 @@ protected:
         return ok == yes;
     }
 
-    tavrin::com_ptr<_tavFSO> fso;
+    tavrin::com_ptr<_tavFSO>& fso = object;
     scratch_folder scratch{L"tavmark"};
     const std::wstring& folder = scratch.path();
 };

@@ -11,28 +11,21 @@
 #include "common/com_ptr.h"
 #include "common/unique_bstr.h"
 #include "common/unique_handle.h"
-#include "component/listfile/tests/scratch_folder.h"
 #include "common/unique_variant.h"
+#include "tests/support/com_test.h"
+#include "tests/support/test_files.h"
 
 using tavrin::com_ptr;
 using tavrin::unique_bstr;
+using test_support::scratch_folder;
 
 namespace {
 
 constexpr VARIANT_BOOL yes = VARIANT_TRUE, no = VARIANT_FALSE;
 
-class ListFile : public ::testing::Test {
+class ListFile : public test_support::ComObjectTest<_tavFSO> {
 protected:
-    void SetUp() override {
-        ASSERT_HRESULT_SUCCEEDED(CoInitialize(nullptr));
-        CLSID clsid;
-        ASSERT_HRESULT_SUCCEEDED(CLSIDFromProgID(L"Brindle.tavFSO", &clsid));
-        ASSERT_HRESULT_SUCCEEDED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID__tavFSO, fso.put_void()));
-    }
-    void TearDown() override {
-        fso.reset();
-        CoUninitialize();
-    }
+    ListFile() : ComObjectTest(L"Brindle.tavFSO") {}
     unique_bstr path(const wchar_t* name) const { return unique_bstr(scratch.file(name)); }
     unique_bstr write(const wchar_t* name, std::string_view bytes) const {
         return unique_bstr(scratch.put(name, std::string(bytes)));
@@ -59,7 +52,7 @@ protected:
         return list;
     }
 
-    com_ptr<_tavFSO> fso;
+    com_ptr<_tavFSO>& fso = object;
     scratch_folder scratch{L"tavlist"};
     const std::wstring& folder = scratch.path();
 };

@@ -18,6 +18,8 @@
 #include "component/server/registration.h"
 #include "registry_snapshot.h"
 #include "script_host.h"
+#include "tests/support/com_test.h"
+#include "tests/support/test_files.h"
 
 using namespace brindle;
 using tavrin::com_ptr;
@@ -51,21 +53,10 @@ pending_error take_error_info() {
     return out;
 }
 
-class Frame : public ::testing::Test {
+class Frame : public test_support::ComTest {
 protected:
-    void SetUp() override {
-        ASSERT_HRESULT_SUCCEEDED(CoInitialize(nullptr));
-        wchar_t base[MAX_PATH];
-        GetTempPathW(MAX_PATH, base);
-        folder = std::wstring(base) + L"brindle_frame_" + std::to_wstring(GetCurrentProcessId());
-        CreateDirectoryW(folder.c_str(), nullptr);
-    }
-    void TearDown() override {
-        DeleteFileW((folder + L"\\held.bin").c_str());
-        RemoveDirectoryW(folder.c_str());
-        CoUninitialize();
-    }
-    std::wstring folder;
+    test_support::scratch_folder scratch{L"brindle_frame_"};
+    const std::wstring& folder = scratch.path();
 };
 
 unique_variant text_variant(const wchar_t* text) {

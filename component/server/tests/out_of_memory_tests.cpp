@@ -15,6 +15,7 @@
 #include "common/com_ptr.h"
 #include "common/unique_bstr.h"
 #include "common/unique_variant.h"
+#include "tests/support/com_test.h"
 
 namespace {
 std::atomic<bool> failing{false};
@@ -55,11 +56,8 @@ using tavrin::unique_bstr;
 
 const HRESULT out_of_memory_error = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, 7);
 
-class OutOfMemory : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_HRESULT_SUCCEEDED(CoInitialize(nullptr)); }
-    void TearDown() override { CoUninitialize(); }
-};
+// Each case in an apartment of its own.
+class OutOfMemory : public test_support::ComTest {};
 
 // Declared first: the type library cache is made on the first late-bound call of the process.
 TEST_F(OutOfMemory, FirstLateBoundCallFailsCleanlyAndTheNextOneWorks) {

@@ -1,11 +1,6 @@
 // The library's classes from JScript: creation by ProgID, refused ProgIDs, errors with number,
 // text and source.
-var failures = 0;
-function check(ok, what) {
-    WScript.Echo((ok ? "ok   " : "FAIL ") + what);
-    if (!ok) failures++;
-}
-function code(e) { return e.number & 0xFFFF; }
+eval(new ActiveXObject("Scripting.FileSystemObject").OpenTextFile(new ActiveXObject("WScript.Shell").Environment("PROCESS")("TAVRIN_SCRIPT_PRELUDE")).ReadAll());
 
 var names = ["tavFSO", "tavDescriptIon", "tavFileStreams", "tavFoundedFiles", "IFindFilesCallback",
              "tavFileVersion", "tavShellFileInfo"];
@@ -34,4 +29,4 @@ try { streams.Item("x"); } catch (e) { caught = e; }
 // JScript reports the dispatch failure itself (DISP_E_TYPEMISMATCH) rather than number 13.
 check(caught != null && ((caught.number >>> 0) == 0x80020005 || code(caught) == 13), "Item(\"x\") is a type mismatch");
 
-WScript.Echo(failures == 0 ? "ALL OK" : failures + " FAILED");
+finish();

@@ -1,16 +1,7 @@
 ' The library's classes as a VBScript client sees them through the script host: creation by
 ' ProgID, refused ProgIDs, errors with number, text and source, type mismatches.
 Option Explicit
-Dim failures : failures = 0
-
-Sub Check(ok, what)
-    If ok Then
-        WScript.Echo "ok   " & what
-    Else
-        WScript.Echo "FAIL " & what
-        failures = failures + 1
-    End If
-End Sub
+Begin
 
 Dim names, name, o
 names = Array("tavFSO", "tavDescriptIon", "tavFileStreams", "tavFoundedFiles", "IFindFilesCallback", _
@@ -50,15 +41,15 @@ Err.Clear
 Set x = list.Item(Array(1, 2))
 Check Err.Number = 13, "Item(array) is a type mismatch (got " & Err.Number & ")"
 Err.Clear
-Dim fso
-Set fso = CreateObject("Brindle.tavFSO")
-x = fso.SetFileZone("a.txt", "Internet")
+Dim tav
+Set tav = CreateObject("Brindle.tavFSO")
+x = tav.SetFileZone("a.txt", "Internet")
 Check Err.Number = 13, "SetFileZone with a text zone is a type mismatch (got " & Err.Number & ")"
 Err.Clear
-x = fso.GetFileZone(list)
+x = tav.GetFileZone(list)
 Check Err.Number <> 0, "GetFileZone(object) fails (error " & Err.Number & ")"
 Err.Clear
-x = fso.NoSuchMember()
+x = tav.NoSuchMember()
 Check Err.Number = 438, "an unknown member gives 438 (got " & Err.Number & ")"
 Err.Clear
 On Error GoTo 0
@@ -73,14 +64,13 @@ Check Err.Number = 0, "DirectoryCompleted does nothing (error " & Err.Number & "
 On Error GoTo 0
 
 '' A byte array held in a script variable goes to a by-reference byte-array parameter.
-Dim shell, temp, bytes, written
-Set shell = CreateObject("Scripting.FileSystemObject")
-temp = shell.BuildPath(shell.GetSpecialFolder(2), "brindle_server_classes.bin")
-bytes = fso.GetFileB(WScript.ScriptFullName, True)
-written = fso.PutFileB(temp, bytes, True)
+Dim temp, bytes, written
+temp = fso.BuildPath(fso.GetSpecialFolder(2), "brindle_server_classes.bin")
+bytes = tav.GetFileB(WScript.ScriptFullName, True)
+written = tav.PutFileB(temp, bytes, True)
 Check written = True, "PutFileB takes the array variable GetFileB filled"
-Check shell.GetFile(temp).Size = shell.GetFile(WScript.ScriptFullName).Size, "and writes all its bytes"
-shell.DeleteFile temp
+Check fso.GetFile(temp).Size = fso.GetFile(WScript.ScriptFullName).Size, "and writes all its bytes"
+fso.DeleteFile temp
 
 ' For Each over an empty list visits nothing.
 Dim n : n = 0
@@ -89,4 +79,4 @@ For Each x In list
 Next
 Check n = 0, "For Each over an empty list"
 
-If failures = 0 Then WScript.Echo "ALL OK" Else WScript.Echo failures & " FAILED"
+Finish

@@ -18,6 +18,7 @@
 #include "common/unique_variant.h"
 #include "documented.h"
 #include "registry_snapshot.h"
+#include "tests/support/com_test.h"
 
 using tavrin::com_ptr;
 using tavrin::unique_bstr;
@@ -40,7 +41,7 @@ std::wstring guid_text(const GUID& g) {
 
 HRESULT automation_error(long number) { return MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, number); }
 
-class Server : public ::testing::Test {
+class Server : public test_support::ComTest {
 protected:
     static void SetUpTestSuite() {
         dll = LoadLibraryW(L"Brindle0100.dll");
@@ -55,12 +56,8 @@ protected:
         ASSERT_TRUE(get_class_object && can_unload && register_server && unregister_server);
     }
     void SetUp() override {
-        ASSERT_HRESULT_SUCCEEDED(CoInitialize(nullptr));
+        ComTest::SetUp();
         ASSERT_HRESULT_SUCCEEDED(LoadTypeLibEx(dll_path.c_str(), REGKIND_NONE, library.put()));
-    }
-    void TearDown() override {
-        library.reset();
-        CoUninitialize();
     }
 
     // The v-table half of a dual interface (GetTypeInfoOfGuid gives the dispatch half).

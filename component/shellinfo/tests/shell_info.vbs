@@ -1,24 +1,13 @@
 ' tavShellFileInfo late bound from VBScript: a text file, a folder, our own program, a missing
 ' path; icons as pictures, kept per read; a held icon outlives the next read.
 Option Explicit
-Dim fso, info, folder, file, program, failures, r, i, small, old, oldIndex, exe, shown
-Set fso = CreateObject("Scripting.FileSystemObject")
+Begin
+Dim info, file, program, r, i, small, old, oldIndex, exe, shown
 Set info = CreateObject("Brindle.tavShellFileInfo")
 program = Replace(CreateObject("WScript.Shell").Environment("PROCESS")("TAVRIN_PROGRAM"), "/", "\")
-folder = fso.BuildPath(fso.GetSpecialFolder(2), "tavshellvbs" & CStr(Int(Timer * 100)))
-fso.CreateFolder folder
-file = fso.BuildPath(folder, "note.txt")
-fso.CreateTextFile(file).Write "a note"
-failures = 0
-
-Sub Check(ok, what)
-    If ok Then
-        WScript.Echo "ok   " & what
-    Else
-        WScript.Echo "FAIL " & what
-        failures = failures + 1
-    End If
-End Sub
+MakeTestFolder "tavshellvbs"
+file = P("note.txt")
+WriteTextFile file, "a note"
 
 Check info.Icon Is Nothing And info.SmallIcon Is Nothing, "a new object has no icons"
 Check info.EXEType Is Nothing, "nor an executable type"
@@ -65,7 +54,7 @@ Check info.Icon.Index = -1 And info.Icon.Icon.Handle <> 0, "a failed icon query 
 Check info.SmallIcon.Index = -1 And info.SmallIcon.Icon.Width < info.Icon.Icon.Width, "a small one when small"
 Check info.EXEType.Signature = "" And Left(info.DisplayName, 4) = "note", "an empty executable type; the snapshot stays"
 
-r = info.ReadFile(fso.BuildPath(folder, "missing.txt"))
+r = info.ReadFile(P("missing.txt"))
 Check r = False, "a missing path gives False"
 Check info.FileName = "" And info.DisplayName = "" And info.TypeName = "" And info.IconLocation = "", "and empty texts"
 Check info.Attributes = 0 And info.SystemIconIndex = 0 And info.hSystemImageList = 0, "and zeros"
@@ -81,5 +70,4 @@ Set old = Nothing
 Set i = Nothing
 Set small = Nothing
 Set exe = Nothing
-fso.DeleteFolder folder, True
-If failures = 0 Then WScript.Echo "ALL OK" Else WScript.Echo failures & " FAILED"
+Finish

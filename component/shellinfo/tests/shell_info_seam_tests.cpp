@@ -13,17 +13,13 @@
 #include "component/shellinfo/exe_type.h"
 #include "component/shellinfo/tavShellFileInfo.h"
 #include "shell_test_support.h"
+#include "tests/support/com_test.h"
 
-using shell_test::icon_alive;
-using shell_test::icon_handle;
-using shell_test::index_of;
-using shell_test::text;
+using namespace shell_test;
 using tavrin::com_ptr;
 using tavrin::unique_bstr;
 
 namespace {
-
-constexpr VARIANT_BOOL yes = VARIANT_TRUE, no = VARIANT_FALSE;
 
 // The index the double gives each icon query, distinct per flag.
 int fake_index(UINT flags) {
@@ -61,17 +57,16 @@ struct fake_shell {
     }
 };
 
-class ShellSeam : public ::testing::Test {
+class ShellSeam : public test_support::ComTest {
 protected:
     void SetUp() override {
-        ASSERT_HRESULT_SUCCEEDED(CoInitialize(nullptr));
+        ComTest::SetUp();
         info = brindle::tavShellFileInfo::create(
             [this](const wchar_t* path, SHFILEINFOW& r, UINT flags) { return shell(path, r, flags); });
     }
     void TearDown() override {
         info.reset();
         if (shell.bitmap) DeleteObject(shell.bitmap);
-        CoUninitialize();
     }
     VARIANT_BOOL read(const wchar_t* name = L"C:\\some\\file.txt") {
         unique_bstr b(name);
@@ -107,13 +102,6 @@ protected:
     com_ptr<brindle::tavShellFileInfo> info;
 };
 
-using icon_getter = HRESULT (STDMETHODCALLTYPE _tavShellFileInfo::*)(_ShellFileIcon**);
-const icon_getter nine_icons[] = {
-    &_tavShellFileInfo::get_Icon,           &_tavShellFileInfo::get_SmallIcon,
-    &_tavShellFileInfo::get_LinkOverlayIcon, &_tavShellFileInfo::get_LinkOverlaySmallIcon,
-    &_tavShellFileInfo::get_OpenIcon,       &_tavShellFileInfo::get_OpenSmallIcon,
-    &_tavShellFileInfo::get_SelectedIcon,   &_tavShellFileInfo::get_SelectedSmallIcon,
-    &_tavShellFileInfo::get_ShellSizeIcon};
 const UINT nine_flags[] = {0x100, 0x101, 0x8100, 0x8101, 0x102, 0x103, 0x10100, 0x10101, 0x104};
 
 TEST_F(ShellSeam, FiveQueriesFillTheSnapshot) {

@@ -16,17 +16,14 @@
 
 #include "common/unique_handle.h"
 #include "shell_test_support.h"
+#include "tests/support/com_test.h"
+#include "tests/support/test_files.h"
 
-using shell_test::icon_alive;
-using shell_test::icon_handle;
-using shell_test::index_of;
-using shell_test::text;
+using namespace shell_test;
 using tavrin::com_ptr;
 using tavrin::unique_bstr;
 
 namespace {
-
-constexpr VARIANT_BOOL yes = VARIANT_TRUE, no = VARIANT_FALSE;
 
 bool on_wine() { return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }
 
@@ -50,37 +47,13 @@ std::pair<int, int> subsystem_version(const std::wstring& file) {
     return {u16(optional + 48), u16(optional + 50)};
 }
 
-using icon_getter = HRESULT (STDMETHODCALLTYPE _tavShellFileInfo::*)(_ShellFileIcon**);
-const icon_getter nine_icons[] = {
-    &_tavShellFileInfo::get_Icon,           &_tavShellFileInfo::get_SmallIcon,
-    &_tavShellFileInfo::get_LinkOverlayIcon, &_tavShellFileInfo::get_LinkOverlaySmallIcon,
-    &_tavShellFileInfo::get_OpenIcon,       &_tavShellFileInfo::get_OpenSmallIcon,
-    &_tavShellFileInfo::get_SelectedIcon,   &_tavShellFileInfo::get_SelectedSmallIcon,
-    &_tavShellFileInfo::get_ShellSizeIcon};
 
-class ShellInfo : public ::testing::Test {
+class ShellInfo : public test_support::ComObjectTest<_tavShellFileInfo> {
 protected:
+    ShellInfo() : ComObjectTest(L"Brindle.tavShellFileInfo") {}
     void SetUp() override {
-        ASSERT_HRESULT_SUCCEEDED(CoInitialize(nullptr));
-        CLSID clsid;
-        ASSERT_HRESULT_SUCCEEDED(CLSIDFromProgID(L"Brindle.tavShellFileInfo", &clsid));
-        ASSERT_HRESULT_SUCCEEDED(
-            CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID__tavShellFileInfo, info.put_void()));
-        wchar_t base[MAX_PATH];
-        GetTempPathW(MAX_PATH, base);
-        folder = std::wstring(base) + L"tavshell" + std::to_wstring(GetCurrentProcessId());
-        CreateDirectoryW(folder.c_str(), nullptr);
-        note = folder + L"\\note.txt";
-        tavrin::unique_handle f(CreateFileW(note.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-        DWORD written = 0;
-        ASSERT_TRUE(WriteFile(f.get(), "a note", 6, &written, nullptr));
-        program = own_folder() + L"\\Pellmark.exe";
-    }
-    void TearDown() override {
-        info.reset();
-        DeleteFileW(note.c_str());
-        RemoveDirectoryW(folder.c_str());
-        CoUninitialize();
+        ComObjectTest::SetUp();
+        test_support::write_file_bytes(note, std::string("a note"));
     }
 
     VARIANT_BOOL read(const std::wstring& path) {
@@ -106,8 +79,9 @@ protected:
         return out;
     }
 
-    com_ptr<_tavShellFileInfo> info;
-    std::wstring folder, note, program;
+    com_ptr<_tavShellFileInfo>& info = object;
+    test_support::scratch_folder scratch{L"tavshell"};
+    const std::wstring folder = scratch.path(), note = scratch.file(L"note.txt"), program = own_folder() + L"\\Pellmark.exe";
 };
 
 // The script tests read the same files late bound; here what only C++ sees: the program's own

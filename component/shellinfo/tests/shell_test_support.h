@@ -13,6 +13,8 @@
 
 namespace shell_test {
 
+constexpr VARIANT_BOOL yes = VARIANT_TRUE, no = VARIANT_FALSE;
+
 // The icon handle a picture owns (NULL when there is no picture or it holds no icon).
 inline HICON icon_handle(IPictureDisp* picture) {
     if (!picture) return nullptr;
@@ -50,6 +52,15 @@ inline HICON make_icon() {
     BYTE and_mask[32 * 4] = {}, xor_mask[32 * 4] = {};
     return CreateIcon(nullptr, 32, 32, 1, 1, and_mask, xor_mask);
 }
+
+// The nine icon properties of the class, in the order of its interface.
+using icon_getter = HRESULT (STDMETHODCALLTYPE _tavShellFileInfo::*)(_ShellFileIcon**);
+inline const icon_getter nine_icons[] = {
+    &_tavShellFileInfo::get_Icon,           &_tavShellFileInfo::get_SmallIcon,
+    &_tavShellFileInfo::get_LinkOverlayIcon, &_tavShellFileInfo::get_LinkOverlaySmallIcon,
+    &_tavShellFileInfo::get_OpenIcon,       &_tavShellFileInfo::get_OpenSmallIcon,
+    &_tavShellFileInfo::get_SelectedIcon,   &_tavShellFileInfo::get_SelectedSmallIcon,
+    &_tavShellFileInfo::get_ShellSizeIcon};
 
 template <class Get>
 std::wstring text(Get get) {

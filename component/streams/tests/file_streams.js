@@ -1,20 +1,11 @@
 // tavFileStreams late bound from JScript, on real files: the Boolean results, the list by
 // position (JScript's Enumerator cannot walk the library's lists here), Item's errors.
-var failures = 0;
-function check(ok, what) {
-    WScript.Echo((ok ? "ok   " : "FAIL ") + what);
-    if (!ok) failures++;
-}
-function code(e) { return e.number & 0xFFFF; }
+eval(new ActiveXObject("Scripting.FileSystemObject").OpenTextFile(new ActiveXObject("WScript.Shell").Environment("PROCESS")("TAVRIN_SCRIPT_PRELUDE")).ReadAll());
 
-var fso = new ActiveXObject("Scripting.FileSystemObject");
 var streams = new ActiveXObject("Brindle.tavFileStreams");
-var folder = fso.BuildPath(fso.GetSpecialFolder(2), "tavstreamsjs" + new Date().getTime());
-fso.CreateFolder(folder);
-var file = fso.BuildPath(folder, "data.txt");
-var t = fso.CreateTextFile(file);
-t.Write("content");
-t.Close();
+makeTestFolder("tavstreamsjs");
+var file = p("data.txt");
+writeTextFile(file, "content");
 
 var r = streams.ReadFileStreams(file, false);
 check(r === true, "ReadFileStreams of a file is true");
@@ -24,7 +15,7 @@ for (var i = 0; i < streams.Count; i++) {
     check(s.StreamID != 1 || s.Name == "::$DATA", "stream " + i + ": the main data is ::$DATA");
 }
 check(streams.ReadFileStreams(folder) === true, "a folder is opened too");
-check(streams.ReadFileStreams(fso.BuildPath(folder, "missing.txt")) === false, "a missing file gives false");
+check(streams.ReadFileStreams(p("missing.txt")) === false, "a missing file gives false");
 check(streams.Count == 0, "and an empty list");
 
 check(streams.ReadFileStreams(file + "\u0000.bak") === false, "a name with a NUL names no file");
@@ -40,4 +31,4 @@ check(caught != null, "FileName is required");
 
 fso.DeleteFolder(folder, true);
 check(!fso.FolderExists(folder), "the file was closed: its folder could be deleted");
-WScript.Echo(failures == 0 ? "ALL OK" : failures + " FAILED");
+finish();

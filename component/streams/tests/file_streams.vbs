@@ -1,23 +1,12 @@
 ' tavFileStreams late bound from VBScript, on real files: True for a file and a folder, False
 ' and an empty list for a missing file, For Each over whatever the platform lists, Item's error.
 Option Explicit
-Dim fso, streams, folder, file, failures, r, s, n, x, shape, w
-Set fso = CreateObject("Scripting.FileSystemObject")
+Begin
+Dim streams, file, r, s, n, x, shape, w
 Set streams = CreateObject("Brindle.tavFileStreams")
-folder = fso.BuildPath(fso.GetSpecialFolder(2), "tavstreamsvbs" & CStr(Int(Timer * 100)))
-fso.CreateFolder folder
-file = fso.BuildPath(folder, "data.txt")
-fso.CreateTextFile(file).Write "content"
-failures = 0
-
-Sub Check(ok, what)
-    If ok Then
-        WScript.Echo "ok   " & what
-    Else
-        WScript.Echo "FAIL " & what
-        failures = failures + 1
-    End If
-End Sub
+MakeTestFolder "tavstreamsvbs"
+file = P("data.txt")
+WriteTextFile file, "content"
 
 Check streams.Count = 0, "a new list is empty"
 r = streams.ReadFileStreams(file)
@@ -40,7 +29,7 @@ r = streams.ReadFileStreams(file, True)
 Check r = True, "with ProcessSecurity True"
 r = streams.ReadFileStreams(folder)
 Check r = True, "a folder is opened too"
-r = streams.ReadFileStreams(fso.BuildPath(folder, "missing.txt"))
+r = streams.ReadFileStreams(P("missing.txt"))
 Check r = False And streams.Count = 0, "a missing file gives False and an empty list"
 
 ' Files others write or hold without read sharing are refused.
@@ -65,5 +54,4 @@ On Error GoTo 0
 
 fso.DeleteFolder folder, True
 Check Not fso.FolderExists(folder), "the file was closed: its folder could be deleted"
-
-If failures = 0 Then WScript.Echo "ALL OK" Else WScript.Echo failures & " FAILED"
+Finish

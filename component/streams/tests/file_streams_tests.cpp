@@ -17,6 +17,7 @@
 #include "component/streams/FileStream.h"
 #include "component/streams/tavFileStreams.h"
 #include "synthetic_backup.h"
+#include "tests/support/com_test.h"
 
 using namespace brindle::streams;
 using synthetic::Bytes;
@@ -26,11 +27,7 @@ using tavrin::unique_bstr;
 namespace {
 
 
-class FileStreams : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_HRESULT_SUCCEEDED(CoInitialize(nullptr)); }
-    void TearDown() override { CoUninitialize(); }
-};
+class FileStreams : public test_support::ComTest {};
 
 long count_of(_tavFileStreams* list) {
     long n = -1;

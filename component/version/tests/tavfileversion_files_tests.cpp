@@ -16,7 +16,8 @@
 #include "common/com_ptr.h"
 #include "common/safearray.h"
 #include "common/unique_bstr.h"
-#include "common/unique_handle.h"
+#include "tests/support/com_test.h"
+#include "tests/support/test_files.h"
 
 using tavrin::com_ptr;
 using tavrin::unique_bstr;
@@ -36,25 +37,9 @@ std::wstring system_folder() {
     return std::wstring(path, n);
 }
 
-class Files : public ::testing::Test {
+class Files : public test_support::ComObjectTest<_tavFileVersion> {
 protected:
-    void SetUp() override {
-        ASSERT_HRESULT_SUCCEEDED(CoInitialize(nullptr));
-        fv = create();
-        ASSERT_TRUE(fv);
-    }
-    void TearDown() override {
-        fv.reset();
-        CoUninitialize();
-    }
-    static com_ptr<_tavFileVersion> create() {
-        com_ptr<_tavFileVersion> object;
-        CLSID clsid;
-        EXPECT_HRESULT_SUCCEEDED(CLSIDFromProgID(L"Brindle.tavFileVersion", &clsid));
-        EXPECT_HRESULT_SUCCEEDED(
-            CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID__tavFileVersion, object.put_void()));
-        return object;
-    }
+    Files() : ComObjectTest(L"Brindle.tavFileVersion") {}
 
     bool read(const std::wstring& file) {
         unique_bstr name(file);
@@ -128,7 +113,7 @@ protected:
         EXPECT_TRUE(buffer().empty());
     }
 
-    com_ptr<_tavFileVersion> fv;
+    com_ptr<_tavFileVersion>& fv = object;
 };
 
 TEST_F(Files, OwnLibrary) {
@@ -197,19 +182,12 @@ TEST_F(Files, NoVersionResource) {
         EXPECT_FALSE(read(bin_folder() + name)) << name;
         expect_empty();
     }
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    const std::wstring plain = std::wstring(temp) + L"fv_plain_" + std::to_wstring(GetCurrentProcessId()) + L".txt";
-    {
-        tavrin::unique_handle f(CreateFileW(plain.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-        ASSERT_TRUE(f.valid());
-        DWORD written = 0;
-        WriteFile(f.get(), "MZ plain text, not a program\r\n", 30, &written, nullptr);
-    }
+    test_support::scratch_folder scratch{L"fv_plain_"};
+    const std::wstring plain = scratch.file(L"plain.txt");
+    test_support::write_file_bytes(plain, std::string("MZ plain text, not a program\r\n"));
     EXPECT_FALSE(read(plain));
     expect_empty();
-    DeleteFileW(plain.c_str());
-    EXPECT_FALSE(read(std::wstring(temp) + L"fv_no_such_file.dll"));
+    EXPECT_FALSE(read(scratch.file(L"fv_no_such_file.dll")));
     expect_empty();
     EXPECT_FALSE(read(L""));
     expect_empty();
@@ -276,16 +254,13 @@ TEST_F(Files, NamesOutsideTheAnsiCodePage) {
     // Under LC_ALL of a locale the machine has not generated, Wine cannot map such names to the
     // Unix file system; the default run shows them.
     if (GetEnvironmentVariableW(L"LC_ALL", nullptr, 0) != 0) GTEST_SKIP() << "names need the default locale";
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    const std::wstring copy = std::wstring(temp) + L"\x0432\x0435\x0440\x0441\x0438\x044f_\x4e2d_" +
-                              std::to_wstring(GetCurrentProcessId()) + L".dll";
+    test_support::scratch_folder scratch{L"fv_names_"};
+    const std::wstring copy = scratch.file(L"\x0432\x0435\x0440\x0441\x0438\x044f_\x4e2d.dll");
     ASSERT_TRUE(CopyFileW((bin_folder() + L"\\Brindle0100.dll").c_str(), copy.c_str(), FALSE));
     EXPECT_TRUE(read(copy));
     EXPECT_EQ(text(&_tavFileVersion::get_FileName), copy);
     EXPECT_EQ(text(&_tavFileVersion::get_StrInternalName), L"Brindle0100");
-    fv.reset();
-    DeleteFileW(copy.c_str());
+    fv.reset();  // before the folder goes
 }
 
 // The three enumerations as the type library declares them, every member by name.

@@ -11,6 +11,7 @@
 #include "common/safearray.h"
 #include "common/unique_bstr.h"
 #include "component/version/tavFileVersion.h"
+#include "tests/support/com_test.h"
 
 using brindle::locale_queries;
 using FileVersion = brindle::tavFileVersion;
@@ -33,11 +34,8 @@ std::wstring bin_folder() {
 
 std::wstring test_dll(const wchar_t* name) { return bin_folder() + L"\\fvtest_" + name + L".dll"; }
 
-class InProcess : public ::testing::Test {
+class InProcess : public test_support::ComTest {
 protected:
-    void SetUp() override { ASSERT_HRESULT_SUCCEEDED(CoInitialize(nullptr)); }
-    void TearDown() override { CoUninitialize(); }
-
     // A new object that sees `a`; counts how often it asks for the user's language.
     com_ptr<FileVersion> object(const answers& a) {
         locale_queries q{[this, a] { ++asked; return a.user; }, [a] { return a.system; }, [a] { return a.acp; }};
