@@ -3,6 +3,9 @@
 //   lvdump OUTPUT_FILE
 // or the texts of the static controls of a message box with the given caption, one a line:
 //   lvdump /box CAPTION OUTPUT_FILE
+// or whether the file name field of the save dialog with the given caption has the keyboard
+// focus ("focused" or "unfocused"), a tab and the field's text:
+//   lvdump /name CAPTION OUTPUT_FILE
 // Exit code 0 on success, 1 when the window or its list is not found, 2 on a read failure.
 #include <windows.h>
 #include <commctrl.h>
@@ -55,10 +58,28 @@ int dump_box(const wchar_t* caption, const wchar_t* output) {
     return write_file(output, out) ? 0 : 2;
 }
 
+// The file name field of the save dialog: the combo box cmb13 of the explorer-style dialog, or
+// the edit edt1.
+int dump_name_field(const wchar_t* caption, const wchar_t* output) {
+    HWND dialog = FindWindowW(L"#32770", caption);
+    if (!dialog) return write_file(output, "no dialog") ? 1 : 2;
+    HWND field = GetDlgItem(dialog, 0x47c);
+    if (!field) field = GetDlgItem(dialog, 0x480);
+    if (!field) return write_file(output, "no name field") ? 1 : 2;
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
+    bool focused = info.hwndFocus && (info.hwndFocus == field || IsChild(field, info.hwndFocus));
+    wchar_t text[4096] = {};
+    SendMessageW(field, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text));
+    return write_file(output, std::string(focused ? "focused" : "unfocused") + '\t' + utf8(text)) ? 0 : 2;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     if (argc == 4 && lstrcmpW(argv[1], L"/box") == 0) return dump_box(argv[2], argv[3]);
+    if (argc == 4 && lstrcmpW(argv[1], L"/name") == 0) return dump_name_field(argv[2], argv[3]);
     if (argc < 2) return 1;
     HWND form = FindWindowW(L"TavrinPellmarkMain", L"Pellmark");
     HWND list = form ? FindWindowExW(form, nullptr, WC_LISTVIEWW, nullptr) : nullptr;
