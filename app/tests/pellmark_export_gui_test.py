@@ -43,12 +43,12 @@ def rows():
     return list_view_rows(build, os.path.join(test_dir, "rows.txt"), env=ENV)
 
 
-def lvdump(mode, caption):
-    """What lvdump reads from the dialog with this caption ("" when it wrote nothing)."""
+def lvdump(*args):
+    """What lvdump reads from a window of the program ("" when it wrote nothing)."""
     out = os.path.join(test_dir, "lvdump.txt")
     if os.path.exists(out):
         os.remove(out)
-    wine(os.path.join(bin_dir, "lvdump.exe"), mode, caption, win_path(out))
+    wine(os.path.join(bin_dir, "lvdump.exe"), *args, win_path(out))
     return open(out, encoding="utf-8").read() if os.path.exists(out) else ""
 
 
@@ -56,10 +56,10 @@ def box_text():
     return lvdump("/box", BOX)
 
 
-def name_field(caption):
+def name_field():
     """The save dialog's file name field as lvdump reads it: "focused" or "unfocused", a tab and
     its text; or what kept lvdump from reading it."""
-    return lvdump("/name", caption)
+    return lvdump("/name")
 
 
 def export_to(app, win, path, first_keys=(), on_dialog=None):
@@ -69,14 +69,14 @@ def export_to(app, win, path, first_keys=(), on_dialog=None):
     when the dialog has appeared, with the windows that were not there before the keys."""
     before = set(visible_windows())
     app.keys(win, *first_keys, "F2")
-    dialog, caption = app.wait_windows_named(SAVE_DIALOG, timeout=30)
+    dialog, _ = app.wait_windows_named(SAVE_DIALOG, timeout=30)
     if on_dialog:
         on_dialog(sorted(set(visible_windows()) - before))
-    wait_for(lambda: name_field(caption), lambda f: f == "focused\t", 30,
+    wait_for(lambda: name_field(), lambda f: f == "focused\t", 30,
              "the save dialog's empty name field has the focus")
     name = win_path(path)
     app.type_text(dialog, name)
-    wait_for(lambda: name_field(caption), lambda f: f == "focused\t" + name, 30,
+    wait_for(lambda: name_field(), lambda f: f == "focused\t" + name, 30,
              "the save dialog's name field holds %r" % name)
     xdotool("key", "--clearmodifiers", "Return")
     answered = set()
