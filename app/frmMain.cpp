@@ -13,6 +13,10 @@ namespace pellmark {
 
 namespace {
 
+// Design values, in pixels at 15 twips per pixel.
+constexpr int kClientWidth = 561;   // 8415 twips
+constexpr int kClientHeight = 233;  // 3495 twips
+
 constexpr COLORREF kMaskColour = RGB(192, 192, 192);
 constexpr UINT kFirstCommand = 1000;
 
@@ -47,10 +51,11 @@ struct ColumnEntry {
     const wchar_t* header;
     int width;
 };
+// Widths: 1710, 1280 and 5140 twips.
 const ColumnEntry kColumns[] = {
-    {L"Name", kColumnWidths[0]},
-    {L"Address", kColumnWidths[1]},
-    {L"Path", kColumnWidths[2]},
+    {L"Name", 114},
+    {L"Address", 85},
+    {L"Path", 343},
 };
 
 int ImageIndex(const wchar_t* key) {

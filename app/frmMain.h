@@ -21,11 +21,6 @@ namespace pellmark {
 inline constexpr wchar_t kMainCaption[] = L"Pellmark";
 inline constexpr wchar_t kMainClass[] = L"TavrinPellmarkMain";
 
-// Design values, in pixels at 15 twips per pixel.
-inline constexpr int kClientWidth = 561;    // 8415 twips
-inline constexpr int kClientHeight = 233;   // 3495 twips
-inline constexpr int kColumnWidths[3] = {114, 85, 343};  // 1710, 1280, 5140 twips
-
 struct FontTraits {
     static HFONT invalid() noexcept { return nullptr; }
     static void close(HFONT f) noexcept { DeleteObject(f); }
@@ -60,8 +55,6 @@ public:
     // Read-back of the list, as the user sees it.
     int RowCount() const;
     std::wstring CellText(int row, int column) const;
-    // The tool tip of a cell (empty for the "Address" column).
-    std::wstring CellToolTip(int row, int column) const;
     // The export text of the list as it stands: the column headers, then every row.
     std::wstring ExportText() const;
 
@@ -89,6 +82,8 @@ private:
     void ShowError(const ErrorObject& error);
     void ShowMessage(const std::wstring& text, UINT style);
     void RunCommand(void (frmMain::*command)()) noexcept;
+    // The tool tip of a cell (empty for the "Address" column).
+    std::wstring CellToolTip(int row, int column) const;
     void OnGetInfoTip(NMLVGETINFOTIPW& tip);
     void OnToolTipText(NMTTDISPINFOW& info);
 

@@ -6,10 +6,12 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "app/AppInfo.h"
 #include "app/frmMain.h"
 #include "app/tests/test_support.h"
+#include "common/unique_handle.h"
 
 namespace pellmark::testing {
 namespace {
@@ -352,6 +354,36 @@ TEST_F(Commands, ReadMeIsOpenedBesideTheProgramAndAFailureIsSaid) {
     EXPECT_EQ(2u, shellCalls.size()) << "keys compare case-sensitively";
 }
 
+// A visible top-level window of another process whose caption begins with `name`.
+struct OpenedWindow {
+    HWND hwnd = nullptr;
+    DWORD process = 0;
+    std::wstring caption;
+};
+
+struct TitleSearch {
+    const std::wstring* name;
+    std::vector<OpenedWindow> found;
+};
+
+BOOL CALLBACK CollectTitled(HWND hwnd, LPARAM param) {
+    auto* search = reinterpret_cast<TitleSearch*>(param);
+    wchar_t caption[512] = {};
+    GetWindowTextW(hwnd, caption, 512);
+    DWORD process = 0;
+    GetWindowThreadProcessId(hwnd, &process);
+    if (IsWindowVisible(hwnd) && process != GetCurrentProcessId() &&
+        std::wstring(caption).compare(0, search->name->size(), *search->name) == 0)
+        search->found.push_back({hwnd, process, caption});
+    return TRUE;
+}
+
+std::vector<OpenedWindow> WindowsTitled(const std::wstring& name) {
+    TitleSearch search{&name, {}};
+    EnumWindows(CollectTitled, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 TEST_F(Commands, ReadMeOpensThroughTheRealShell) {
     fakeShell = false;
     frmMain& f = Open();
@@ -360,17 +392,33 @@ TEST_F(Commands, ReadMeOpensThroughTheRealShell) {
     std::string readMe(exe);
     readMe = readMe.substr(0, readMe.find_last_of('\\')) + "\\ReadMe.TXT";
     ASSERT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(readMe.c_str())) << "the build puts ReadMe.TXT in bin";
+    ASSERT_TRUE(WindowsTitled(L"ReadMe.TXT").empty()) << "an editor of ReadMe.TXT is open before the test";
+
     f.tbMain_ButtonClick(L"Help");
     EXPECT_TRUE(hooks.messages.empty());
-    // The viewer the shell started is closed again.
-    for (int i = 0; i < 100; ++i) {
-        HWND viewer = FindWindowW(L"Notepad", nullptr);
-        if (viewer) {
-            PostMessageW(viewer, WM_CLOSE, 0, 0);
-            break;
-        }
-        Sleep(100);
+    // The program the shell started shows the file: its window is titled with the file's name.
+    OpenedWindow editor;
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            auto found = WindowsTitled(L"ReadMe.TXT");
+            if (found.empty()) return false;
+            editor = found[0];
+            return true;
+        },
+        "a window of another program titled with ReadMe.TXT", 30000));
+    EXPECT_EQ(1u, WindowsTitled(L"ReadMe.TXT").size()) << "one program opened it";
+    tavrin::unique_kernel_handle process(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, editor.process));
+    ASSERT_TRUE(process) << "the editor's process " << editor.process;
+
+    // It is ended again, so that no editor stays behind in the session.
+    PostMessageW(editor.hwnd, WM_CLOSE, 0, 0);
+    DWORD ended = WaitForSingleObject(process.get(), 20000);
+    if (ended != WAIT_OBJECT_0) {
+        TerminateProcess(process.get(), 1);
+        WaitForSingleObject(process.get(), 20000);
     }
+    EXPECT_EQ(WAIT_OBJECT_0, ended) << "the editor ends when its window is closed: " << editor.caption;
+    EXPECT_TRUE(WindowsTitled(L"ReadMe.TXT").empty());
 }
 
 }  // namespace

@@ -3,6 +3,9 @@
 //   lvdump OUTPUT_FILE
 // or the texts of the static controls of a message box with the given caption, one a line:
 //   lvdump /box CAPTION OUTPUT_FILE
+// or whether the file name field of the save dialog of the main window has the keyboard focus
+// ("focused" or "unfocused"), a tab and the field's text:
+//   lvdump /name OUTPUT_FILE
 // Exit code 0 on success, 1 when the window or its list is not found, 2 on a read failure.
 #include <windows.h>
 #include <commctrl.h>
@@ -55,10 +58,51 @@ int dump_box(const wchar_t* caption, const wchar_t* output) {
     return write_file(output, out) ? 0 : 2;
 }
 
+// The file name field of a dialog: the combo box cmb13 of the explorer-style save dialog, or the
+// edit edt1.
+HWND name_field_of(HWND dialog) {
+    HWND field = GetDlgItem(dialog, 0x47c);
+    return field ? field : GetDlgItem(dialog, 0x480);
+}
+
+struct DialogSearch {
+    HWND owner;
+    HWND found;
+};
+
+BOOL CALLBACK find_save_dialog(HWND hwnd, LPARAM param) {
+    auto* search = reinterpret_cast<DialogSearch*>(param);
+    wchar_t cls[32] = {};
+    GetClassNameW(hwnd, cls, 32);
+    if (IsWindowVisible(hwnd) && lstrcmpW(cls, L"#32770") == 0 && GetWindow(hwnd, GW_OWNER) == search->owner &&
+        name_field_of(hwnd)) {
+        search->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+int dump_name_field(const wchar_t* output) {
+    DialogSearch search{FindWindowW(L"TavrinPellmarkMain", L"Pellmark"), nullptr};
+    if (!search.owner) return write_file(output, "no main window") ? 1 : 2;
+    EnumWindows(find_save_dialog, reinterpret_cast<LPARAM>(&search));
+    HWND dialog = search.found;
+    if (!dialog) return write_file(output, "no dialog with a name field owned by the main window") ? 1 : 2;
+    HWND field = name_field_of(dialog);
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
+    bool focused = info.hwndFocus && (info.hwndFocus == field || IsChild(field, info.hwndFocus));
+    wchar_t text[4096] = {};
+    SendMessageW(field, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text));
+    return write_file(output, std::string(focused ? "focused" : "unfocused") + '\t' + utf8(text)) ? 0 : 2;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     if (argc == 4 && lstrcmpW(argv[1], L"/box") == 0) return dump_box(argv[2], argv[3]);
+    if (argc == 3 && lstrcmpW(argv[1], L"/name") == 0) return dump_name_field(argv[2]);
     if (argc < 2) return 1;
     HWND form = FindWindowW(L"TavrinPellmarkMain", L"Pellmark");
     HWND list = form ? FindWindowExW(form, nullptr, WC_LISTVIEWW, nullptr) : nullptr;

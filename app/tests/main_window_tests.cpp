@@ -2,6 +2,9 @@
 // the layout stored through the registered WindowSettings component.
 #include <gtest/gtest.h>
 
+#include <cwchar>
+#include <iterator>
+
 #include "app/AppInfo.h"
 #include "app/frmMain.h"
 #include "app/tests/test_support.h"
@@ -9,6 +12,15 @@
 
 namespace pellmark::testing {
 namespace {
+
+// The address as the list shows it: upper-case hexadecimal, eight digits (sixteen for an
+// address above 4 GB).
+std::wstring Hex(ULONG_PTR value) {
+    wchar_t text[32] = {};
+    unsigned long long v = value;
+    swprintf(text, std::size(text), v >> 32 ? L"%016llX" : L"%08llX", v);
+    return text;
+}
 
 class MainWindow : public ::testing::Test {
 protected:
@@ -46,13 +58,65 @@ protected:
         GetWindowRect(form->hwnd(), &r);
         return r;
     }
-    std::wstring ToolbarToolTip(int index) {
-        NMTTDISPINFOW info{};
-        info.hdr.hwndFrom = nullptr;
-        info.hdr.idFrom = 1000 + index;
-        info.hdr.code = TTN_GETDISPINFOW;
-        SendMessageW(form->hwnd(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&info));
-        return info.lpszText ? info.lpszText : L"";
+    // Widths of the column headers as the list draws them.
+    std::vector<int> HeaderWidths() const {
+        HWND header = reinterpret_cast<HWND>(SendMessageW(form->lvDrivers(), LVM_GETHEADER, 0, 0));
+        std::vector<int> widths;
+        for (int i = 0; i < static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)); ++i) {
+            RECT r{};
+            SendMessageW(header, HDM_GETITEMRECT, i, reinterpret_cast<LPARAM>(&r));
+            widths.push_back(r.right - r.left);
+        }
+        return widths;
+    }
+    TBBUTTON Button(int index) const {
+        TBBUTTON button{};
+        EXPECT_TRUE(SendMessageW(form->tbMain(), TB_GETBUTTON, index, reinterpret_cast<LPARAM>(&button)));
+        return button;
+    }
+    // The text the toolbar's own tool tip control holds for an entry (it asks the window).
+    std::wstring ToolbarToolTip(int index) const {
+        HWND tips = reinterpret_cast<HWND>(SendMessageW(form->tbMain(), TB_GETTOOLTIPS, 0, 0));
+        EXPECT_TRUE(tips) << "the toolbar has a tool tip control";
+        wchar_t text[256] = {};
+        TTTOOLINFOW tool{};
+        tool.cbSize = sizeof(tool);
+        tool.hwnd = form->tbMain();
+        tool.uId = static_cast<UINT_PTR>(Button(index).idCommand);
+        tool.lpszText = text;
+        SendMessageW(tips, TTM_GETTEXTW, std::size(text), reinterpret_cast<LPARAM>(&tool));
+        return text;
+    }
+    // A click of the mouse on a toolbar entry, as the toolbar receives it.
+    void ClickButton(int index) const {
+        RECT r{};
+        ASSERT_TRUE(SendMessageW(form->tbMain(), TB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&r)));
+        LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        SendMessageW(form->tbMain(), WM_MOUSEMOVE, 0, at);
+        SendMessageW(form->tbMain(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+        SendMessageW(form->tbMain(), WM_LBUTTONUP, 0, at);
+        Pump();
+    }
+    // The info tip the window gives for a cell, asked as the list asks it: the mouse over the
+    // cell, the notification naming the row.
+    std::wstring InfoTip(int row, int column) const {
+        RECT cell{};
+        cell.top = column;
+        cell.left = LVIR_LABEL;
+        EXPECT_TRUE(SendMessageW(form->lvDrivers(), LVM_GETSUBITEMRECT, row, reinterpret_cast<LPARAM>(&cell)));
+        POINT at{(cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2};
+        ClientToScreen(form->lvDrivers(), &at);
+        EXPECT_TRUE(SetCursorPos(at.x, at.y));
+        wchar_t text[512] = {};
+        NMLVGETINFOTIPW tip{};
+        tip.hdr.hwndFrom = form->lvDrivers();
+        tip.hdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(form->lvDrivers()));
+        tip.hdr.code = LVN_GETINFOTIPW;
+        tip.pszText = text;
+        tip.cchTextMax = static_cast<int>(std::size(text));
+        tip.iItem = row;
+        SendMessageW(form->hwnd(), WM_NOTIFY, tip.hdr.idFrom, reinterpret_cast<LPARAM>(&tip));
+        return text;
     }
 
     FakeDriverSource source;
@@ -65,11 +129,13 @@ TEST_F(MainWindow, IsBuiltWithTheDesignCaptionControlsAndSizes) {
     wchar_t caption[64] = {};
     GetWindowTextW(f.hwnd(), caption, 64);
     EXPECT_STREQ(L"Pellmark", caption);
+    // 8415 x 3495 twips and columns of 1710, 1280 and 5140 twips, at 15 twips per pixel.
     RECT client{};
     GetClientRect(f.hwnd(), &client);
-    EXPECT_EQ(kClientWidth, client.right);
-    EXPECT_EQ(kClientHeight, client.bottom);
+    EXPECT_EQ(561, client.right);
+    EXPECT_EQ(233, client.bottom);
     EXPECT_EQ((std::vector<int>{114, 85, 343}), ColumnWidths());
+    EXPECT_EQ((std::vector<int>{114, 85, 343}), HeaderWidths());
 
     const wchar_t* headers[] = {L"Name", L"Address", L"Path"};
     for (int i = 0; i < 3; ++i) {
@@ -92,10 +158,10 @@ TEST_F(MainWindow, IsBuiltWithTheDesignCaptionControlsAndSizes) {
     const wchar_t* tips[] = {L"Export list to file (F2)", L"Refresh list (F5)", L"", L"Show about dialog (Shift+F1)",
                              L"Open ReadMe.TXT"};
     for (int i = 0; i < 5; ++i) {
-        TBBUTTON button{};
-        ASSERT_TRUE(SendMessageW(f.tbMain(), TB_GETBUTTON, i, reinterpret_cast<LPARAM>(&button)));
+        TBBUTTON button = Button(i);
         if (!captions[i]) {
             EXPECT_TRUE(button.fsStyle & BTNS_SEP);
+            EXPECT_EQ(L"", ToolbarToolTip(i)) << "the separator has no tool tip";
             continue;
         }
         wchar_t text[64] = {};
@@ -126,11 +192,11 @@ TEST_F(MainWindow, ListShowsTheDriversInTheSystemsOrderWithTips) {
         std::wstring name(drivers[row].name.begin(), drivers[row].name.end());
         std::wstring path(drivers[row].path.begin(), drivers[row].path.end());
         EXPECT_EQ(name, f.CellText(row, 0));
-        EXPECT_EQ(AddressText(reinterpret_cast<LPVOID>(drivers[row].address)), f.CellText(row, 1));
+        EXPECT_EQ(Hex(drivers[row].address), f.CellText(row, 1));
         EXPECT_EQ(path, f.CellText(row, 2));
-        EXPECT_EQ(name, f.CellToolTip(row, 0));
-        EXPECT_EQ(L"", f.CellToolTip(row, 1)) << "the address has no tool tip";
-        EXPECT_EQ(path, f.CellToolTip(row, 2));
+        EXPECT_EQ(name, InfoTip(row, 0));
+        EXPECT_EQ(L"", InfoTip(row, 1)) << "the address has no tool tip";
+        EXPECT_EQ(path, InfoTip(row, 2));
     }
     EXPECT_TRUE(hooks.dialogs.boxes.empty());
 }
@@ -155,7 +221,7 @@ TEST_F(MainWindow, UnreadableBaseNameStillGetsARow) {
     frmMain& f = Open();
     ASSERT_EQ(3, f.RowCount());
     EXPECT_EQ(L"", f.CellText(1, 0));
-    EXPECT_EQ(AddressText(reinterpret_cast<LPVOID>(source.drivers[1].address)), f.CellText(1, 1));
+    EXPECT_EQ(Hex(source.drivers[1].address), f.CellText(1, 1));
     EXPECT_EQ(L"\\SystemRoot\\system32\\hal.dll", f.CellText(1, 2));
     EXPECT_EQ(L"kbdclass.sys", f.CellText(2, 0));
 }
@@ -191,14 +257,18 @@ TEST_F(MainWindow, MoreThan2048DriversAllGetRows) {
 TEST_F(MainWindow, KeysDispatchOnlyWithTheExactShiftState) {
     frmMain& f = Open();
     int calls = source.enumCalls;
+    source.drivers.resize(2);
     f.Form_KeyDown(VK_F5, 0);
     EXPECT_EQ(calls + 1, source.enumCalls);
+    EXPECT_EQ(2, f.RowCount()) << "F5 shows the rows of a new read";
+    source.drivers.resize(1);
     f.Form_KeyDown(VK_F5, 1);  // Shift+F5
     f.Form_KeyDown(VK_F1, 0);
     f.Form_KeyDown(VK_F1, 3);  // Ctrl+Shift+F1
     f.Form_KeyDown(VK_ESCAPE, 1);
     Pump();
     EXPECT_EQ(calls + 1, source.enumCalls);
+    EXPECT_EQ(2, f.RowCount()) << "Shift+F5 does not refresh";
     EXPECT_TRUE(hooks.dialogs.boxes.empty());
     EXPECT_FALSE(f.Closed());
 
@@ -220,10 +290,13 @@ TEST_F(MainWindow, KeyPreviewSeesKeysSentToTheListAndEscCloses) {
             DispatchMessageW(&msg);
         }
     };
+    source.drivers.erase(source.drivers.begin());
     PostMessageW(f.lvDrivers(), WM_KEYDOWN, VK_F5, 0);
     pumpWithPreview();
     EXPECT_EQ(calls + 1, source.enumCalls);
-    EXPECT_EQ(3, f.RowCount());
+    ASSERT_EQ(2, f.RowCount()) << "the list shows the rows of the new read";
+    EXPECT_EQ(L"hal.dll", f.CellText(0, 0));
+    EXPECT_EQ(L"kbdclass.sys", f.CellText(1, 0));
     PostMessageW(f.lvDrivers(), WM_KEYDOWN, VK_ESCAPE, 0);
     pumpWithPreview();
     pumpWithPreview();
@@ -234,9 +307,16 @@ TEST_F(MainWindow, KeyPreviewSeesKeysSentToTheListAndEscCloses) {
 TEST_F(MainWindow, ToolbarClicksReachTheirCommands) {
     frmMain& f = Open();
     int calls = source.enumCalls;
-    SendMessageW(f.hwnd(), WM_COMMAND, MAKEWPARAM(1001, BN_CLICKED), reinterpret_cast<LPARAM>(f.tbMain()));
+    // "Refresh list": the rows of a new read.
+    source.drivers.resize(2);
+    ClickButton(1);
     EXPECT_EQ(calls + 1, source.enumCalls);
-    SendMessageW(f.hwnd(), WM_COMMAND, MAKEWPARAM(1003, BN_CLICKED), reinterpret_cast<LPARAM>(f.tbMain()));
+    EXPECT_EQ(2, f.RowCount());
+    EXPECT_TRUE(hooks.dialogs.boxes.empty());
+    ClickButton(2);  // the separator
+    EXPECT_EQ(calls + 1, source.enumCalls);
+    EXPECT_TRUE(hooks.dialogs.boxes.empty());
+    ClickButton(3);  // "About"
     ASSERT_EQ(1u, hooks.dialogs.boxes.size());
     EXPECT_EQ(L"about", hooks.dialogs.boxes[0].kind);
     f.tbMain_ButtonClick(L"");         // the separator
@@ -261,7 +341,13 @@ TEST_F(MainWindow, ResizingLaysOutTheListAndTinySizesShowNothing) {
     // Lower than the toolbar, then minimised: no message, and the next resize lays out again.
     SetWindowPos(f.hwnd(), nullptr, 0, 0, 300, 10, SWP_NOMOVE | SWP_NOZORDER);
     ShowWindow(f.hwnd(), SW_MINIMIZE);
-    Pump(100);
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            RECT c{};
+            GetClientRect(f.hwnd(), &c);
+            return IsIconic(f.hwnd()) && c.right == 0 && c.bottom == 0;
+        },
+        "the window minimised, with an empty client area"));
     ShowWindow(f.hwnd(), SW_RESTORE);
     SetWindowPos(f.hwnd(), nullptr, 0, 0, 640, 300, SWP_NOMOVE | SWP_NOZORDER);
     Pump();

@@ -1,21 +1,21 @@
 """The export of the real Pellmark.exe under Xvfb, with the psapi double's set holding double
 quotes: F2, a file name typed into the platform's save dialog, the file read back as CSV, the
 success box; an export over an existing file; an export onto a read-only file that shows the
-error box and leaves the file as it was; keys with the wrong shift state that do nothing.
+error box and leaves the file as it was; keys with the wrong shift state that open nothing.
     pellmark_export_gui_test.py BUILD_DIR"""
 import csv
 import io
 import os
 import shutil
 import stat
-import subprocess
 import sys
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(os.path.dirname(HERE))
 sys.path.insert(0, os.path.join(ROOT, "tests", "gui"))
-from guihelper import GuiApp, list_view_rows, run_wine, win_path, xdotool  # noqa: E402
+from guihelper import (POLL_SECONDS, GuiApp, list_view_rows, run_wine, visible_windows, wait_for,  # noqa: E402
+                       wait_until, win_path, window_name, xdotool)
 
 build = os.path.abspath(sys.argv[1])
 bin_dir = os.path.join(build, "bin")
@@ -43,64 +43,55 @@ def rows():
     return list_view_rows(build, os.path.join(test_dir, "rows.txt"), env=ENV)
 
 
-def box_text():
-    out = os.path.join(test_dir, "box.txt")
+def lvdump(*args):
+    """What lvdump reads from a window of the program ("" when it wrote nothing)."""
+    out = os.path.join(test_dir, "lvdump.txt")
     if os.path.exists(out):
         os.remove(out)
-    if wine(os.path.join(bin_dir, "lvdump.exe"), "/box", BOX, win_path(out)).returncode != 0:
-        return ""
-    return open(out, encoding="utf-8").read()
+    wine(os.path.join(bin_dir, "lvdump.exe"), *args, win_path(out))
+    return open(out, encoding="utf-8").read() if os.path.exists(out) else ""
 
 
-def windows_named(names):
-    """Visible windows whose caption is one of `names`, compared after reading each caption
-    (xdotool's own search does not match captions outside ASCII)."""
-    found = []
-    for w in visible_windows():
-        title = subprocess.run(["xdotool", "getwindowname", w], capture_output=True, text=True).stdout.strip()
-        if title in names:
-            found.append(int(w))
-    return found
+def box_text():
+    return lvdump("/box", BOX)
 
 
-def wait_windows_named(names, timeout):
-    deadline = time.time() + timeout
-    while time.time() < deadline:
-        found = windows_named(names)
-        if found:
-            return found[0]
-        time.sleep(0.3)
-    raise TimeoutError("no window %r within %s s" % (names, timeout))
+def name_field():
+    """The save dialog's file name field as lvdump reads it: "focused" or "unfocused", a tab and
+    its text; or what kept lvdump from reading it."""
+    return lvdump("/name")
 
 
-def export_to(app, win, path):
-    """F2, the name typed into the save dialog, Enter; a replace question is answered yes.
-    Returns the text of the box that follows (or None when none came)."""
+def export_to(app, win, path, first_keys=(), on_dialog=None):
+    """`first_keys`, then F2, the name typed into the save dialog once its name field has the
+    focus, Enter once the field holds the name; a replace question is answered yes. Returns the
+    text of the box that follows (or None when none came). `on_dialog(new windows)` is called
+    when the dialog has appeared, with the windows that were not there before the keys."""
     before = set(visible_windows())
-    app.keys(win, "F2")
-    dialog = wait_windows_named(SAVE_DIALOG, timeout=30)
-    time.sleep(0.5)
-    app.type_text(dialog, win_path(path))
-    time.sleep(0.3)
+    app.keys(win, *first_keys, "F2")
+    dialog, _ = app.wait_windows_named(SAVE_DIALOG, timeout=30)
+    if on_dialog:
+        on_dialog(sorted(set(visible_windows()) - before))
+    wait_for(lambda: name_field(), lambda f: f == "focused\t", 30,
+             "the save dialog's empty name field has the focus")
+    name = win_path(path)
+    app.type_text(dialog, name)
+    wait_for(lambda: name_field(), lambda f: f == "focused\t" + name, 30,
+             "the save dialog's name field holds %r" % name)
     xdotool("key", "--clearmodifiers", "Return")
     answered = set()
-    deadline = time.time() + 30
-    while time.time() < deadline:
+    deadline = time.monotonic() + 30
+    while time.monotonic() < deadline:
         if app.find_windows(BOX):
-            time.sleep(0.5)
-            return box_text()
+            return wait_until(box_text, 30, "the texts of the box %r" % BOX)
         # The dialog's replace question: a window of its own whose default button is "Yes".
-        extra = set(visible_windows()) - before - {str(dialog)} - answered
-        if extra:
-            time.sleep(0.5)
-            question = extra.pop()
-            title = subprocess.run(["xdotool", "getwindowname", question], capture_output=True, text=True).stdout
-            if title.strip() == BOX:
+        extra = set(visible_windows()) - before - {dialog} - answered
+        for question in extra:
+            if window_name(question) == BOX:
                 continue
-            app.keys(int(question), "Return")
+            app.keys(question, "Return")
             answered.add(question)
-            continue
-        time.sleep(0.3)
+        time.sleep(POLL_SECONDS)
     app.screenshot("pellmark-export-stuck.png")
     return None
 
@@ -114,11 +105,6 @@ def close_box(app):
 def read_csv(path):
     data = open(path, "rb").read()
     return data, list(csv.reader(io.StringIO(data.decode(ANSI), newline="")))
-
-
-def visible_windows():
-    out = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "."], capture_output=True, text=True)
-    return sorted(out.stdout.split())
 
 
 # A test copy of the program with the double beside it; an empty folder for the exports.
@@ -135,21 +121,21 @@ os.makedirs(out_dir)
 app = GuiApp(build, os.path.join(test_dir, "Pellmark.exe"), env=ENV)
 try:
     win = app.wait_window("Pellmark", timeout=60)
-    time.sleep(1)
-    shown = rows()
-    check(shown is not None and len(shown) == 4 and '"' in shown[3][0], "the list holds the quoted driver: %r" % (shown,))
+    shown = wait_for(rows, lambda got: got is not None and len(got) == 4, 30, "the list of four drivers")
+    check('"' in shown[3][0], "the list holds the quoted driver: %r" % (shown,))
 
-    # Keys with a shift state other than their own do nothing: no box, no dialog, still open.
-    before = visible_windows()
-    app.keys(win, "ctrl+shift+F1", "shift+F5", "shift+Escape")
-    time.sleep(1.5)
-    check(visible_windows() == before, "Ctrl+Shift+F1, Shift+F5, Shift+Esc open no window")
-    check(app.proc.poll() is None and app.find_windows("Pellmark"), "Shift+Esc leaves the program running")
-    check(os.listdir(out_dir) == [], "and write nothing")
+    # Keys with a shift state other than their own, then F2: the save dialog that F2 opens is
+    # the only new window (no about box held the keys, Shift+Esc did not close the program),
+    # and nothing was written before it.
+    def only_the_dialog(opened):
+        check(len(opened) == 1 and window_name(opened[0]) in SAVE_DIALOG,
+              "Ctrl+Shift+F1, Shift+F5, Shift+Esc open no window; F2 after them the save dialog: %r" % (opened,))
+        check(os.listdir(out_dir) == [], "and write nothing")
 
     # Export to a name without extension: written as typed, header first, quotes doubled.
     target = os.path.join(out_dir, "drivers")
-    text = export_to(app, win, target)
+    text = export_to(app, win, target, first_keys=("ctrl+shift+F1", "shift+F5", "shift+Escape"),
+                     on_dialog=only_the_dialog)
     check(text is not None and "Готово ^_^" in text, "the success box: %r" % (text,))
     app.screenshot("pellmark-export-done.png")
     check(close_box(app), "the success box closes with Enter")

@@ -22,7 +22,7 @@ TEST(Startup, NonNtHostGetsOnlyTheRefusal) {
                   L"PSAPI.DLL есть только в этой системе. В Windows 9x Вы можете воспользоваться встроенной "
                   L"программой Доктор Ватсон.",
               hooks.messages[0]);
-    EXPECT_EQ(nullptr, FindWindowW(kMainClass, nullptr));
+    EXPECT_EQ(nullptr, FindWindowW(L"TavrinPellmarkMain", nullptr)) << "no main window";
     EXPECT_EQ(0, source.enumCalls);
     EXPECT_TRUE(hooks.dialogs.boxes.empty());
     EXPECT_FALSE(StoredSettingsExist());

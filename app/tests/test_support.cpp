@@ -35,16 +35,24 @@ void copy(const std::string& text, char* buffer, DWORD size) {
 
 }  // namespace
 
-void Pump(DWORD ms) {
-    DWORD until = GetTickCount() + ms;
-    do {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        if (ms) Sleep(10);
-    } while (static_cast<LONG>(until - GetTickCount()) > 0);
+void Pump() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+::testing::AssertionResult PumpUntil(const std::function<bool()>& done, const char* what, DWORD ms) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        Pump();
+        if (done()) return ::testing::AssertionSuccess();
+        if (GetTickCount() - start >= ms)
+            return ::testing::AssertionFailure() << what << ": not within " << ms << " ms";
+        // Wakes at once for a message, and otherwise asks again after a few milliseconds.
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    }
 }
 
 bool FakeDriverSource::EnumDeviceDrivers(LPVOID* table, DWORD tableBytes, DWORD* bytesNeeded, DWORD* error) {

@@ -4,6 +4,9 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,8 +17,12 @@
 
 namespace pellmark::testing {
 
-// Handles the messages that are waiting (and those that arrive within `ms`).
-void Pump(DWORD ms = 0);
+// Handles the messages that are waiting.
+void Pump();
+
+// Handles messages as they come until `done` holds, asking it again every few milliseconds;
+// fails naming `what` when `ms` milliseconds pass first.
+::testing::AssertionResult PumpUntil(const std::function<bool()>& done, const char* what, DWORD ms = 10000);
 
 // A driver set the test fills in; entries with `unreadable` fail their base-name call.
 struct FakeDriver {

@@ -5,6 +5,10 @@
     app.keys(win, "F5")                                   # xdotool key names: "F2", "shift+F1"
     app.screenshot("pellmark.png")                        # into the build folder
     app.wait_exit(10) / app.kill()
+    wait_until(lambda: ..., 30, "what is awaited")         # polls a condition up to a deadline
+
+Nothing here waits a fixed time: every wait polls a condition every few milliseconds until it
+holds or its deadline passes, and then fails with a message saying what did not happen.
 
 Needs DISPLAY (the test command runs ctest under xvfb-run), xdotool and ImageMagick's import.
 """
@@ -17,8 +21,51 @@ ROOT = os.path.dirname(os.path.dirname(HERE))
 WINE_RUN = os.path.join(ROOT, "scripts", "wine-run")
 
 
+# How often a condition is asked again while waiting for it.
+POLL_SECONDS = 0.02
+
+
 def xdotool(*args, check=True):
     return subprocess.run(["xdotool", *args], capture_output=True, text=True, check=check).stdout
+
+
+def wait_for(probe, accept, timeout, what):
+    """Calls probe() until accept(value) holds and returns that value; raises TimeoutError naming
+    `what` and the last value seen when `timeout` seconds pass first."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = probe()
+        if accept(value):
+            return value
+        if time.monotonic() >= deadline:
+            raise TimeoutError("%s: not within %s s (last seen: %r)" % (what, timeout, value))
+        time.sleep(POLL_SECONDS)
+
+
+def wait_until(condition, timeout, what):
+    """Waits until condition() gives a true value and returns it (see wait_for)."""
+    return wait_for(condition, bool, timeout, what)
+
+
+def window_name(win):
+    return subprocess.run(["xdotool", "getwindowname", str(win)], capture_output=True, text=True).stdout.strip()
+
+
+def visible_windows():
+    """Ids of all visible windows, sorted."""
+    out = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "."], capture_output=True, text=True)
+    return sorted(int(w) for w in out.stdout.split())
+
+
+def windows_named(names):
+    """Visible windows whose caption is one of `names`, as (id, caption), compared after reading
+    each caption (xdotool's own search does not match captions outside ASCII)."""
+    found = []
+    for w in visible_windows():
+        title = window_name(w)
+        if title in names:
+            found.append((w, title))
+    return found
 
 
 class GuiApp:
@@ -34,36 +81,47 @@ class GuiApp:
                              capture_output=True, text=True).stdout
         return [int(w) for w in out.split()]
 
+    def running(self):
+        return self.proc.poll() is None
+
     def wait_window(self, title, timeout=60):
         """Waits until a visible window with exactly this caption exists; returns its id."""
-        deadline = time.time() + timeout
-        while time.time() < deadline:
+        def probe():
             found = self.find_windows(title)
-            if found:
-                return found[0]
-            if self.proc.poll() is not None:
+            if not found and not self.running():
                 raise RuntimeError("program ended (code %s) before window %r appeared" % (self.proc.returncode, title))
-            time.sleep(0.3)
-        raise TimeoutError("no window %r within %s s" % (title, timeout))
+            return found
+        return wait_until(probe, timeout, "a visible window %r" % title)[0]
+
+    def wait_windows_named(self, names, timeout=30):
+        """Waits for a visible window with one of these captions (any script); returns (id, caption)."""
+        def probe():
+            found = windows_named(names)
+            if not found and not self.running():
+                raise RuntimeError("program ended (code %s) before a window %r appeared" % (self.proc.returncode, names))
+            return found
+        return wait_until(probe, timeout, "a visible window named one of %r" % (names,))[0]
 
     def wait_no_window(self, title, timeout=30):
-        deadline = time.time() + timeout
-        while time.time() < deadline:
-            if not self.find_windows(title):
-                return True
-            time.sleep(0.3)
-        return False
+        """True once no visible window has this caption; False when one is still there at the deadline."""
+        try:
+            wait_until(lambda: not self.find_windows(title), timeout, "window %r gone" % title)
+            return True
+        except TimeoutError:
+            return False
 
     def focus(self, win):
+        """Gives the window the keyboard focus and waits until the X server reports it there."""
         xdotool("windowfocus", "--sync", str(win), check=False)
-        time.sleep(0.2)
+        wait_until(lambda: xdotool("getwindowfocus", check=False).strip() == str(win), 10,
+                   "keyboard focus on window %s" % win)
 
     def keys(self, win, *names):
-        """Sends key presses to the window (focused first), xdotool key syntax."""
+        """Sends key presses to the window (focused first), xdotool key syntax, in this order. The
+        caller waits for what the keys do; the program reads them in the order sent."""
         self.focus(win)
         for name in names:
             xdotool("key", "--clearmodifiers", name)
-            time.sleep(0.3)
 
     def type_text(self, win, text):
         self.focus(win)

@@ -6,6 +6,9 @@
 //   fail        the enumeration fails with ERROR_ACCESS_DENIED
 //   empty       success with no drivers
 //   quoted      the normal three and a fourth whose name and path hold double quotes
+//   changing    a different list at every enumeration: the n-th call of EnumDeviceDrivers in the
+//               process (n from 1) reports n + 2 drivers named "gen<n>-<index>.sys", so a refresh
+//               that did not read again, or kept rows of an earlier read, shows rows of another n
 // Loaded in place of the system's psapi beside a test copy of Pellmark (WINEDLLOVERRIDES=psapi=n,b).
 #include <windows.h>
 
@@ -14,7 +17,10 @@
 
 namespace {
 
-enum class Set { normal, unreadable, many, fail, empty, quoted };
+enum class Set { normal, unreadable, many, fail, empty, quoted, changing };
+
+// Enumerations of the changing set so far; the names and paths answer for the latest.
+DWORD generation = 0;
 
 Set current_set() {
     char value[32] = {};
@@ -25,6 +31,7 @@ Set current_set() {
     if (!strcmp(value, "fail")) return Set::fail;
     if (!strcmp(value, "empty")) return Set::empty;
     if (!strcmp(value, "quoted")) return Set::quoted;
+    if (!strcmp(value, "changing")) return Set::changing;
     return Set::normal;
 }
 
@@ -34,6 +41,7 @@ DWORD driver_count(Set set) {
     case Set::fail:
     case Set::empty: return 0;
     case Set::quoted: return 4;
+    case Set::changing: return generation + 2;
     default: return 3;
     }
 }
@@ -91,6 +99,7 @@ extern "C" __declspec(dllexport) BOOL WINAPI EnumDeviceDrivers(LPVOID* table, DW
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
+    if (set == Set::changing) ++generation;
     DWORD count = driver_count(set);
     *needed = count * static_cast<DWORD>(sizeof(LPVOID));
     DWORD room = table ? tableBytes / static_cast<DWORD>(sizeof(LPVOID)) : 0;
@@ -108,6 +117,8 @@ extern "C" __declspec(dllexport) DWORD WINAPI GetDeviceDriverBaseNameA(LPVOID ad
     char text[256];
     if (set == Set::many)
         std::snprintf(text, sizeof(text), "drv%04ld.sys", index);
+    else if (set == Set::changing)
+        std::snprintf(text, sizeof(text), "gen%lu-%ld.sys", static_cast<unsigned long>(generation), index);
     else
         ansi_of_utf8(kNames[index], text, sizeof(text));
     return copy_out(text, buffer, size);
@@ -120,8 +131,12 @@ extern "C" __declspec(dllexport) DWORD WINAPI GetDeviceDriverFileNameA(LPVOID ad
         return 0;
     }
     char text[256];
-    if (current_set() == Set::many)
+    Set set = current_set();
+    if (set == Set::many)
         std::snprintf(text, sizeof(text), "\\SystemRoot\\system32\\drivers\\drv%04ld.sys", index);
+    else if (set == Set::changing)
+        std::snprintf(text, sizeof(text), "\\SystemRoot\\system32\\drivers\\gen%lu-%ld.sys",
+                      static_cast<unsigned long>(generation), index);
     else
         ansi_of_utf8(kPaths[index], text, sizeof(text));
     return copy_out(text, buffer, size);

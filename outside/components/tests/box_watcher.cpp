@@ -37,25 +37,50 @@ BOOL CALLBACK collect_static(HWND hwnd, LPARAM param) {
     return TRUE;
 }
 
+// Calls `done` every few milliseconds until it holds or `ms` milliseconds pass; true when it held.
+template <class Condition>
+bool poll_until(DWORD ms, Condition done) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (done()) return true;
+        if (GetTickCount() - start >= ms) return false;
+        Sleep(5);
+    }
+}
+
+constexpr DWORD kBoxDeadlineMs = 20000;
+
 }  // namespace
 
 BoxWatcher::BoxWatcher(std::function<void(HWND)> answer) : thread_(GetCurrentThreadId()) {
     watcher_ = std::thread([this, answer] {
-        for (int i = 0; i < 400; ++i) {
-            Search search{thread_, nullptr};
-            EnumWindows(find_box, reinterpret_cast<LPARAM>(&search));
-            if (search.found) {
-                Sleep(300);  // let the dialog finish its set-up
-                seen_.found = true;
-                wchar_t caption[256] = {};
-                GetWindowTextW(search.found, caption, 256);
-                seen_.caption = caption;
-                EnumChildWindows(search.found, collect_static, reinterpret_cast<LPARAM>(&seen_.text));
-                seen_.owner = GetWindow(search.found, GW_OWNER);
-                answer(search.found);
-                return;
-            }
-            Sleep(50);
+        HWND box = nullptr;
+        if (!poll_until(kBoxDeadlineMs, [&] {
+                Search search{thread_, nullptr};
+                EnumWindows(find_box, reinterpret_cast<LPARAM>(&search));
+                box = search.found;
+                return box != nullptr;
+            })) {
+            seen_.problem = L"no dialog box of the test thread became visible within 20 s";
+            return;
+        }
+        // Set up once the box's thread runs the modal loop: it answers a sent message only then.
+        DWORD_PTR ignored = 0;
+        if (!SendMessageTimeoutW(box, WM_NULL, 0, 0, SMTO_NORMAL, kBoxDeadlineMs, &ignored)) {
+            seen_.problem = L"the box's thread did not answer a message within 20 s";
+            PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
+            return;
+        }
+        seen_.found = true;
+        wchar_t caption[256] = {};
+        GetWindowTextW(box, caption, 256);
+        seen_.caption = caption;
+        EnumChildWindows(box, collect_static, reinterpret_cast<LPARAM>(&seen_.text));
+        seen_.owner = GetWindow(box, GW_OWNER);
+        answer(box);
+        if (!poll_until(kBoxDeadlineMs, [&] { return !IsWindow(box) || !IsWindowVisible(box); })) {
+            seen_.problem = L"the box was still open 20 s after the answer";
+            PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
         }
     });
 }

@@ -15,6 +15,7 @@ struct SeenBox {
     std::wstring caption;
     std::wstring text;  // texts of its static controls, joined by '\n'
     HWND owner = nullptr;
+    std::wstring problem;  // what went wrong when the box was not seen or did not close
 };
 
 class BoxWatcher {

@@ -45,7 +45,8 @@ TEST_F(AppDialogsTest, SystemErrorBoxShowsLeadingTextCodeAndSystemText) {
     ASSERT_EQ(S_OK, dialogs->ShowSystemError(ERROR_ACCESS_DENIED, 16, 0, &inOut, &showed, &result));
     text.reset(inOut);
     const SeenBox& box = watcher.Seen();
-    ASSERT_TRUE(box.found);
+    ASSERT_TRUE(box.found) << box.problem;
+    EXPECT_EQ(L"", box.problem);
     EXPECT_EQ(L"Tavrin - Pellmark", box.caption);
     EXPECT_NE(std::wstring::npos, box.text.find(L"Не удалось перечислить драйверы.")) << box.text;
     EXPECT_NE(std::wstring::npos, box.text.find(L"Ошибка 5 (0x00000005)")) << box.text;
@@ -63,7 +64,8 @@ TEST_F(AppDialogsTest, ErrorObjectBoxShowsNumberDescriptionAndSource) {
     BoxWatcher watcher(BoxWatcher::PressOk);
     ASSERT_EQ(S_OK, dialogs->ShowErrorObject(76, description.get(), source.get(), 16, 0, &noText, &showed, &result));
     const SeenBox& box = watcher.Seen();
-    ASSERT_TRUE(box.found);
+    ASSERT_TRUE(box.found) << box.problem;
+    EXPECT_EQ(L"", box.problem);
     EXPECT_EQ(L"Tavrin", box.caption) << "the title until a program sets its own";
     EXPECT_NE(std::wstring::npos, box.text.find(L"Ошибка 76 (0x0000004C): Path not found")) << box.text;
     EXPECT_NE(std::wstring::npos, box.text.find(L"Источник: Brindle.tavFSO")) << box.text;
@@ -75,7 +77,8 @@ TEST_F(AppDialogsTest, AboutBoxNamesTheProgramItsVersionAndDedication) {
     BoxWatcher watcher(BoxWatcher::PressOk);
     ASSERT_EQ(S_OK, dialogs->ShowAbout(0, &info, empty.get(), nullptr, dedication.get()));
     const SeenBox& box = watcher.Seen();
-    ASSERT_TRUE(box.found);
+    ASSERT_TRUE(box.found) << box.problem;
+    EXPECT_EQ(L"", box.problem);
     EXPECT_EQ(L"О программе Tavrin - Pellmark", box.caption);
     EXPECT_NE(std::wstring::npos, box.text.find(L"Версия 1.00.0005")) << box.text;
     EXPECT_NE(std::wstring::npos, box.text.find(L"Varessa")) << box.text;
@@ -120,7 +123,8 @@ TEST_F(FileSaveDialogTest, CancelGivesFalseAndKeepsTheName) {
     VARIANT_BOOL confirmed = VARIANT_TRUE;
     BoxWatcher watcher(BoxWatcher::PressCancel);
     ASSERT_EQ(S_OK, dialog->ShowSave(&confirmed));
-    ASSERT_TRUE(watcher.Seen().found);
+    ASSERT_TRUE(watcher.Seen().found) << watcher.Seen().problem;
+    EXPECT_EQ(L"", watcher.Seen().problem);
     EXPECT_EQ(VARIANT_FALSE, confirmed);
     unique_bstr name;
     dialog->get_FileName(name.put());
@@ -141,7 +145,8 @@ TEST_F(FileSaveDialogTest, ConfirmedNameIsReturnedAsTyped) {
         BoxWatcher::PressOk(box);
     });
     ASSERT_EQ(S_OK, dialog->ShowSave(&confirmed));
-    ASSERT_TRUE(watcher.Seen().found);
+    ASSERT_TRUE(watcher.Seen().found) << watcher.Seen().problem;
+    EXPECT_EQ(L"", watcher.Seen().problem);
     EXPECT_EQ(VARIANT_TRUE, confirmed);
     unique_bstr name;
     ASSERT_EQ(S_OK, dialog->get_FileName(name.put()));
