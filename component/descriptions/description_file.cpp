@@ -8,6 +8,7 @@
 #include "support/TavrinSupport0100.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -58,26 +59,70 @@ DWORD read_bytes(const wchar_t* file_name, std::string& bytes) {
     return ERROR_SUCCESS;
 }
 
+// Whether every byte, read as ANSI text and written back, is the same byte again. Then the
+// chain below (bytes as ANSI text, back to bytes, read as OEM) is the OEM reading of the bytes
+// themselves, and writing the other way round is the OEM writing of the text: one conversion
+// does what three would, with the same result to the byte.
+bool ansi_keeps_every_byte() noexcept {
+    static const bool keeps = [] {
+        CPINFO info{};
+        if (!GetCPInfo(CP_ACP, &info) || info.MaxCharSize != 1) return false;
+        char bytes[256], back[256];
+        wchar_t text[256];
+        for (int i = 0; i < 256; ++i) bytes[i] = static_cast<char>(i);
+        if (MultiByteToWideChar(CP_ACP, 0, bytes, 256, text, 256) != 256) return false;
+        if (WideCharToMultiByte(CP_ACP, 0, text, 256, back, 256, nullptr, nullptr) != 256) return false;
+        return std::memcmp(bytes, back, sizeof(bytes)) == 0;
+    }();
+    return keeps;
+}
+
+// The OEM reading of the bytes in one call; false when the platform refuses it.
+bool read_as_oem(const std::string& bytes, std::wstring& text) {
+    const int size = static_cast<int>(bytes.size());  // below 2 GiB: read_bytes refuses more
+    int chars = MultiByteToWideChar(CP_OEMCP, 0, bytes.data(), size, nullptr, 0);
+    if (chars <= 0) return false;
+    text.resize(static_cast<std::size_t>(chars));
+    chars = MultiByteToWideChar(CP_OEMCP, 0, bytes.data(), size, text.data(), chars);
+    text.resize(static_cast<std::size_t>(std::max(chars, 0)));
+    return chars > 0;
+}
+
+// The OEM writing of the text in one call; false when the platform refuses it.
+bool write_as_oem(std::wstring_view text, std::string& bytes) {
+    if (text.size() > static_cast<std::size_t>(INT_MAX)) return false;
+    const int length = static_cast<int>(text.size());
+    int size = WideCharToMultiByte(CP_OEMCP, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+    if (size <= 0) return false;
+    bytes.resize(static_cast<std::size_t>(size));
+    size = WideCharToMultiByte(CP_OEMCP, 0, text.data(), length, bytes.data(), size, nullptr, nullptr);
+    bytes.resize(static_cast<std::size_t>(std::max(size, 0)));
+    return size > 0;
+}
+
 // The file's bytes taken as ANSI text, then converted from OEM to ANSI. The conversions work
 // character by character and line ends, blanks and quotes are the same in every code page, so
 // the whole text is converted at once rather than line by line.
 std::wstring oem_text(const std::string& bytes) {
+    std::wstring text;
+    if (ansi_keeps_every_byte() && read_as_oem(bytes, text)) return text;
     tavrin::unique_safearray array = tavrin::make_byte_array(bytes.size());
     {
         tavrin::safearray_lock lock(array.get());
         std::memcpy(lock.data(), bytes.data(), bytes.size());
     }
-    unique_bstr ansi, text;
+    unique_bstr ansi, converted_text;
     check_support(tsStrConvW(array.get(), ansi.put()));
     array.reset();
-    check_support(tsOemToAnsi(ansi.get(), text.put()));
-    return std::wstring(text.view());
+    check_support(tsOemToAnsi(ansi.get(), converted_text.put()));
+    return std::wstring(converted_text.view());
 }
 
 // Whether the name, once in the OEM code page, holds a blank and so needs quotes. A character
 // the OEM code page lacks may become a space there, so a name outside ASCII is converted to see.
-bool written_in_quotes(std::wstring_view name) {
+bool written_in_quotes(std::wstring_view name, std::string& scratch) {
     if (text::is_ascii(name)) return name_needs_quotes(name);
+    if (ansi_keeps_every_byte() && write_as_oem(name, scratch)) return name_needs_quotes(std::string_view(scratch));
     return name_needs_quotes(converted(tsAnsiToOem, name).view());
 }
 
@@ -140,13 +185,15 @@ std::string encode_description_file(const description_list& list) {
     }
 
     std::wstring name_buffer, description_buffer;
+    std::string scratch;
     std::wstring text;
     text.reserve(length);
     for (std::size_t i = 0; i < list.size(); ++i) {
         const description_list::entry& e = *list.at(static_cast<long long>(i));
         std::wstring_view name = e.name.wide(name_buffer);
-        append_description_line(text, name, written_in_quotes(name), e.description.wide(description_buffer));
+        append_description_line(text, name, written_in_quotes(name, scratch), e.description.wide(description_buffer));
     }
+    if (std::string bytes; ansi_keeps_every_byte() && write_as_oem(text, bytes)) return bytes;
     unique_bstr oem = converted(tsAnsiToOem, text);
     text = std::wstring();
     tavrin::unique_safearray array;

@@ -7,11 +7,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "common/unique_bstr.h"
 #include "common/unique_handle.h"
+#include "support/TavrinSupport0100.h"
+#include "common/safearray.h"
 #include "component/descriptions/description_file.h"
 #include "component/descriptions/tavDescriptIon.h"
 #include "component/listfile/text_lines.h"
@@ -220,6 +223,50 @@ TEST_F(Descriptions, RussianNamesRoundTripInOem866) {
     ASSERT_TRUE(read(file));
     EXPECT_EQ(description_of(L"\x043E\x0442\x0447\x0401\x0442 \x0448.DOC"), L"\x0427\x0435\x0440\x043D\x043E\x0432\x0438\x043A")
         << "found without regard to case, also of Cyrillic letters";
+}
+
+// Every byte outside ASCII reads, and writes back, exactly as the support library's conversions
+// take it (the bytes as ANSI text, then from OEM to ANSI; the other way round on writing), in
+// whatever code pages the test runs with (also as a Russian user, through the filter).
+TEST_F(Descriptions, RussianAndEveryOtherByteConvertAsTheSupportLibraryDoes) {
+    auto chain_read = [](const Bytes& bytes) {
+        tavrin::unique_safearray array = tavrin::make_byte_array(bytes.size());
+        {
+            tavrin::safearray_lock lock(array.get());
+            std::memcpy(lock.data(), bytes.data(), bytes.size());
+        }
+        unique_bstr ansi, text;
+        EXPECT_HRESULT_SUCCEEDED(tsStrConvW(array.get(), ansi.put()));
+        EXPECT_HRESULT_SUCCEEDED(tsOemToAnsi(ansi.get(), text.put()));
+        return std::wstring(text.view());
+    };
+    auto chain_write = [](const std::wstring& text) {
+        unique_bstr in(text), oem;
+        tavrin::unique_safearray array;
+        EXPECT_HRESULT_SUCCEEDED(tsAnsiToOem(in.get(), oem.put()));
+        EXPECT_HRESULT_SUCCEEDED(tsStrConvB(oem.get(), array.put()));
+        tavrin::safearray_lock lock(array.get());
+        return Bytes(lock.data<const char>(), lock.count());
+    };
+    Bytes high;
+    for (int b = 0x80; b < 0x100; ++b) high += static_cast<char>(b);
+    const std::wstring file = path(L"Descript.ion");
+    put(file, "every.bin " + high + "\r\n");
+    ASSERT_TRUE(read(file));
+    EXPECT_EQ(description_of(L"every.bin"), chain_read(high));
+
+    const wchar_t* name = L"\x041E\x0442\x0447\x0451\x0442\x00A0\x00E9.doc";  // a no-break space, an accent
+    add(name, L"\x0427\x0435\x0440\x043D\x043E\x0432\x0438\x043A \x20AC \x00FC");
+    ASSERT_TRUE(write(file));
+    const Bytes written = get(file);
+    const std::size_t second = written.find("\r\n") + 2;
+    EXPECT_EQ(written.substr(0, second), chain_write(L"every.bin " + chain_read(high) + L"\r\n"));
+    // The name is quoted when its OEM form holds a blank.
+    unique_bstr ansi_name(name), oem_name;
+    ASSERT_HRESULT_SUCCEEDED(tsAnsiToOem(ansi_name.get(), oem_name.put()));
+    std::wstring line = oem_name.view().find(L' ') != std::wstring_view::npos ? L"\"" + std::wstring(name) + L"\"" : std::wstring(name);
+    EXPECT_EQ(written.substr(second),
+              chain_write(line + L" \x0427\x0435\x0440\x043D\x043E\x0432\x0438\x043A \x20AC \x00FC\r\n"));
 }
 
 // The model against a plain list under many random changes: entries read from ASCII bytes and
