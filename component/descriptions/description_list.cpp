@@ -11,11 +11,11 @@
 namespace brindle::descriptions {
 namespace {
 
-// Upper-cases a name into `out`, unit by unit as CharUpperBuffW maps them.
+// Upper-cases a name into `out`.
 const std::wstring& fold(text_ref name, std::wstring& out) {
     out.resize(name.size());
     name.copy_to(out.data());
-    tavrin::upper_case_table::instance().fold(out.data(), out.size());
+    tavrin::fold_upper_case(out.data(), out.size());
     return out;
 }
 
@@ -57,8 +57,7 @@ std::size_t description_list::hash_of(text_ref name) const {
             add(c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - (L'a' - L'A')) : c);
         }
     } else {
-        const tavrin::upper_case_table& upper = tavrin::upper_case_table::instance();
-        for (std::size_t i = 0; i < name.size(); ++i) add(upper(name[i]));
+        for (wchar_t c : fold(name, fold_a_)) add(c);
     }
     return h;
 }

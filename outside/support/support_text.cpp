@@ -143,22 +143,11 @@ HRESULT reinterpret_code_page(UINT from, UINT to, std::wstring_view text, BSTR* 
     if (text.empty()) return deliver(out, {});
     if (text.size() > INT_MAX / 4) return E_OUTOFMEMORY;
     const int length = static_cast<int>(text.size());
-    // A single-byte code page writes one byte for each UTF-16 unit: no measuring pass first
-    // (should one write more after all, the buffer is measured and the call made again).
-    std::string bytes;
-    int written = 0;
-    if (max_char_size(from) == 1) {
-        bytes.resize(static_cast<std::size_t>(length));
-        written = WideCharToMultiByte(from, 0, text.data(), length, bytes.data(), length, nullptr, nullptr);
-        if (written <= 0 && GetLastError() != ERROR_INSUFFICIENT_BUFFER) return last_error_status();
-    }
-    if (written <= 0) {
-        int needed = WideCharToMultiByte(from, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
-        if (needed <= 0) return last_error_status();
-        bytes.assign(static_cast<std::size_t>(needed), '\0');
-        written = WideCharToMultiByte(from, 0, text.data(), length, bytes.data(), needed, nullptr, nullptr);
-        if (written <= 0) return last_error_status();
-    }
+    int needed = WideCharToMultiByte(from, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+    if (needed <= 0) return last_error_status();
+    std::string bytes(static_cast<std::size_t>(needed), '\0');
+    int written = WideCharToMultiByte(from, 0, text.data(), length, bytes.data(), needed, nullptr, nullptr);
+    if (written <= 0) return last_error_status();
     return bytes_to_bstr(to, bytes.data(), static_cast<std::size_t>(written), out);
 }
 
