@@ -11,7 +11,7 @@ namespace {
 // Keys compare without regard to case: they are stored upper-cased.
 std::wstring fold_key(std::wstring_view key) {
     std::wstring folded(key);
-    tavrin::upper_case_table::instance().fold(folded.data(), folded.size());
+    tavrin::fold_upper_case(folded.data(), folded.size());
     return folded;
 }
 
@@ -121,11 +121,16 @@ void Collection::insert_owned(std::size_t at, std::unique_ptr<entry> e, std::wst
     }
 }
 
-void Collection::append_with_new_key(std::wstring_view text, std::wstring_view key) {
-    if (!keys_behind_ && !keys_.empty()) return append(text, key);  // the index is in use: keep it whole
+std::unique_ptr<Collection::entry> Collection::text_entry(std::wstring_view text) {
     auto e = std::make_unique<entry>();
     V_VT(e->value.get()) = VT_BSTR;
     V_BSTR(e->value.get()) = tavrin::unique_bstr::alloc(text);
+    return e;
+}
+
+void Collection::append_with_new_key(std::wstring_view text, std::wstring_view key) {
+    if (!keys_behind_ && !keys_.empty()) return append(text, key);  // the index is in use: keep it whole
+    auto e = text_entry(text);
     e->folded_key = fold_key(key);
     entries_.push_back(std::move(e));
     keys_behind_ = keys_behind_ || !entries_.back()->folded_key.empty();
@@ -140,13 +145,6 @@ std::unordered_map<std::wstring_view, const Collection::entry*>& Collection::key
         keys_behind_ = false;
     }
     return keys_;
-}
-
-void Collection::append_text(std::wstring_view text, std::wstring_view key, bool keyed) {
-    auto e = std::make_unique<entry>();
-    V_VT(e->value.get()) = VT_BSTR;
-    V_BSTR(e->value.get()) = tavrin::unique_bstr::alloc(text);
-    insert_owned(entries_.size(), std::move(e), key, keyed);
 }
 
 void Collection::erase(std::size_t at) noexcept {
@@ -167,9 +165,11 @@ void Collection::append(IDispatch* object) {
     append(v);
 }
 
-void Collection::append(std::wstring_view text) { append_text(text, {}, false); }
+void Collection::append(std::wstring_view text) { insert_owned(entries_.size(), text_entry(text), {}, false); }
 
-void Collection::append(std::wstring_view text, std::wstring_view key) { append_text(text, key, true); }
+void Collection::append(std::wstring_view text, std::wstring_view key) {
+    insert_owned(entries_.size(), text_entry(text), key, true);
+}
 
 bool Collection::contains_key(std::wstring_view key) const { return keys().count(fold_key(key)) != 0; }
 

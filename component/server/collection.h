@@ -76,7 +76,7 @@ private:
     void insert(std::size_t at, const VARIANT& value, std::wstring_view key, bool keyed);
     // The same, taking over a value the caller made for the list (no copy of it).
     void insert_owned(std::size_t at, std::unique_ptr<entry> e, std::wstring_view key, bool keyed);
-    void append_text(std::wstring_view text, std::wstring_view key, bool keyed);
+    static std::unique_ptr<entry> text_entry(std::wstring_view text);  // a text value, no key yet
     void erase(std::size_t at) noexcept;
     // The key index, brought up to date first when keys were appended without it.
     std::unordered_map<std::wstring_view, const entry*>& keys() const;
