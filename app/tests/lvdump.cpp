@@ -14,6 +14,7 @@
 #include <string>
 
 #include "common/unique_handle.h"
+#include "tests/support/dialogs.h"
 
 namespace {
 
@@ -65,28 +66,11 @@ HWND name_field_of(HWND dialog) {
     return field ? field : GetDlgItem(dialog, 0x480);
 }
 
-struct DialogSearch {
-    HWND owner;
-    HWND found;
-};
-
-BOOL CALLBACK find_save_dialog(HWND hwnd, LPARAM param) {
-    auto* search = reinterpret_cast<DialogSearch*>(param);
-    wchar_t cls[32] = {};
-    GetClassNameW(hwnd, cls, 32);
-    if (IsWindowVisible(hwnd) && lstrcmpW(cls, L"#32770") == 0 && GetWindow(hwnd, GW_OWNER) == search->owner &&
-        name_field_of(hwnd)) {
-        search->found = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 int dump_name_field(const wchar_t* output) {
-    DialogSearch search{FindWindowW(L"TavrinPellmarkMain", L"Pellmark"), nullptr};
-    if (!search.owner) return write_file(output, "no main window") ? 1 : 2;
-    EnumWindows(find_save_dialog, reinterpret_cast<LPARAM>(&search));
-    HWND dialog = search.found;
+    HWND owner = FindWindowW(L"TavrinPellmarkMain", L"Pellmark");
+    if (!owner) return write_file(output, "no main window") ? 1 : 2;
+    HWND dialog = test_support::find_dialog(
+        [&](HWND hwnd) { return GetWindow(hwnd, GW_OWNER) == owner && name_field_of(hwnd) != nullptr; });
     if (!dialog) return write_file(output, "no dialog with a name field owned by the main window") ? 1 : 2;
     HWND field = name_field_of(dialog);
     GUITHREADINFO info{};

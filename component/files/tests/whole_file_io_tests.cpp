@@ -8,6 +8,7 @@
 
 #include "common/unique_handle.h"
 #include "tests/support/test_files.h"
+#include "tests/support/wait.h"
 
 #include <winioctl.h>
 
@@ -16,6 +17,7 @@ using Bytes = std::vector<unsigned char>;
 
 namespace {
 
+using test_support::poll_until;
 using test_support::scratch_folder;
 
 void write_bytes(const std::wstring& name, const Bytes& bytes) { test_support::write_file_bytes(name, bytes); }
@@ -169,16 +171,6 @@ TEST(WholeFileAppend, CreatesExtendsAndRollsBackFailedWrite) {
 
 namespace {
 
-// Waits for a condition, polling, until the deadline.
-template <class Condition>
-bool wait_for(Condition&& done, DWORD milliseconds) {
-    const DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > milliseconds) return false;
-        Sleep(20);
-    }
-    return true;
-}
 
 // A symbolic link `link` to the file `target` of the same folder. On a platform whose symbolic
 // links are those of the host system (Wine shows them only through the files they reach), the
@@ -205,7 +197,7 @@ bool make_symbolic_link(const std::wstring& link, const std::wstring& target_nam
         return false;
     if (pi.hProcess) CloseHandle(pi.hProcess);
     if (pi.hThread) CloseHandle(pi.hThread);
-    return wait_for([&] { return GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES; }, 10000);
+    return poll_until(10000, [&] { return GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES; });
 }
 
 }  // namespace
@@ -296,11 +288,11 @@ TEST(WholeFileReplace, KilledWriterLeavesNoTemporaryFile) {
         return n;
     };
     // Killed while the temporary file is being written.
-    bool writing = wait_for([&] { return temporary_files() > 0; }, 60000);
+    bool writing = poll_until(60000, [&] { return temporary_files() > 0; });
     TerminateProcess(process.get(), 1);
     WaitForSingleObject(process.get(), 30000);
     ASSERT_TRUE(writing) << "the child never started writing";
-    EXPECT_TRUE(wait_for([&] { return temporary_files() == 0; }, 10000)) << "a temporary file was left behind";
+    EXPECT_TRUE(poll_until(10000, [&] { return temporary_files() == 0; })) << "a temporary file was left behind";
     Bytes now = read_bytes(target);
     EXPECT_TRUE(now == old || now.size() == (256u << 20)) << "the target is the old or the new file, never a part";
 }

@@ -1,27 +1,16 @@
 #include "outside/components/tests/box_watcher.h"
 
+#include "tests/support/dialogs.h"
+#include "tests/support/wait.h"
+
 #include <vector>
 
 namespace tavrin::components::testing {
 
 namespace {
 
-struct Search {
-    DWORD thread;
-    HWND found;
-};
-
-BOOL CALLBACK find_box(HWND hwnd, LPARAM param) {
-    auto* search = reinterpret_cast<Search*>(param);
-    wchar_t cls[32] = {};
-    GetClassNameW(hwnd, cls, 32);
-    if (IsWindowVisible(hwnd) && wcscmp(cls, L"#32770") == 0 &&
-        GetWindowThreadProcessId(hwnd, nullptr) == search->thread) {
-        search->found = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
+using test_support::find_dialog;
+using test_support::poll_until;
 
 BOOL CALLBACK collect_static(HWND hwnd, LPARAM param) {
     wchar_t cls[32] = {};
@@ -37,17 +26,6 @@ BOOL CALLBACK collect_static(HWND hwnd, LPARAM param) {
     return TRUE;
 }
 
-// Calls `done` every few milliseconds until it holds or `ms` milliseconds pass; true when it held.
-template <class Condition>
-bool poll_until(DWORD ms, Condition done) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        if (done()) return true;
-        if (GetTickCount() - start >= ms) return false;
-        Sleep(5);
-    }
-}
-
 constexpr DWORD kBoxDeadlineMs = 20000;
 
 }  // namespace
@@ -56,9 +34,7 @@ BoxWatcher::BoxWatcher(std::function<void(HWND)> answer) : thread_(GetCurrentThr
     watcher_ = std::thread([this, answer] {
         HWND box = nullptr;
         if (!poll_until(kBoxDeadlineMs, [&] {
-                Search search{thread_, nullptr};
-                EnumWindows(find_box, reinterpret_cast<LPARAM>(&search));
-                box = search.found;
+                box = find_dialog([&](HWND hwnd) { return GetWindowThreadProcessId(hwnd, nullptr) == thread_; });
                 return box != nullptr;
             })) {
             seen_.problem = L"no dialog box of the test thread became visible within 20 s";
