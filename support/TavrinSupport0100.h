@@ -22,7 +22,8 @@
 //   - tsBuildFileName joins with exactly one backslash; an empty directory gives the name
 //     unchanged, an empty name gives the directory with one trailing backslash; both empty give "".
 //   - tsGetFilePath gives the text before the last "\" or "/" ("C:\dir\a.txt" -> "C:\dir",
-//     "C:\a.txt" -> "C:\", "a.txt" -> ""); tsGetFileName the text after the last "\", "/" or ":".
+//     "C:\a.txt" -> "C:\", "\\?\C:\a.txt" -> "\\?\C:\", "C:a.txt" -> "C:", "a.txt" -> "");
+//     tsGetFileName the text after the last "\", "/" or ":".
 //   - tsIsFileExist is true when the name exists at all, file or directory.
 //   - tsTrimEx removes spaces and tabs at both ends.
 //   - A NULL SAFEARRAY counts as an empty byte array (the way automation passes one).

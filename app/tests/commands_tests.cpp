@@ -253,7 +253,7 @@ TEST_F(Commands, FailedWriteShowsThePutFileErrorAndKeepsTheOldFile) {
     ASSERT_EQ(1u, hooks.dialogs.boxes.size());
     const auto& box = hooks.dialogs.boxes[0];
     EXPECT_EQ(L"error object", box.kind);
-    EXPECT_EQ(70, box.code) << "permission denied, as PutFile raised it";
+    EXPECT_EQ(75, box.code) << "path/file access error, as PutFile raised it";
     EXPECT_EQ(L"Brindle0100", box.source);
     EXPECT_FALSE(box.description.empty());
     EXPECT_EQ(16, box.style);

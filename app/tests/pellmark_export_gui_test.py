@@ -166,8 +166,8 @@ try:
     os.chmod(locked, stat.S_IRUSR | stat.S_IRGRP | stat.S_IROTH)
     text = export_to(app, win, locked)
     app.screenshot("pellmark-export-error.png")
-    check(text is not None and "Ошибка 70" in text and "Brindle0100" in text and "Готово" not in text,
-          "the error box names error 70 and its source: %r" % (text,))
+    check(text is not None and "Ошибка 75" in text and "Brindle0100" in text and "Готово" not in text,
+          "the error box names error 75 and its source: %r" % (text,))
     check(close_box(app), "the error box closes with Enter")
     check(open(locked, "rb").read() == old, "the read-only file is untouched")
     check(rows() == shown, "the list is untouched")

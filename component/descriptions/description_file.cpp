@@ -3,7 +3,7 @@
 #include "common/unique_bstr.h"
 #include "common/unique_handle.h"
 #include "component/descriptions/description_format.h"
-#include "component/listfile/text_lines.h"
+#include "component/files/text_lines.h"
 #include "component/server/errors.h"
 #include "support/TavrinSupport0100.h"
 
@@ -18,15 +18,11 @@ namespace {
 
 using tavrin::unique_bstr;
 
-void check_support(HRESULT hr) {
-    if (FAILED(hr)) raise(number_from_hresult(hr));
-}
-
 using text_conversion = HRESULT(__stdcall*)(BSTR, BSTR*);
 
 unique_bstr converted(text_conversion convert, std::wstring_view text) {
     unique_bstr in(text), out;
-    check_support(convert(in.get(), out.put()));
+    checked_call(convert, in.get(), out.put());
     return out;
 }
 
@@ -112,9 +108,9 @@ std::wstring oem_text(const std::string& bytes) {
         std::memcpy(lock.data(), bytes.data(), bytes.size());
     }
     unique_bstr ansi, converted_text;
-    check_support(tsStrConvW(array.get(), ansi.put()));
+    checked_call(tsStrConvW, array.get(), ansi.put());
     array.reset();
-    check_support(tsOemToAnsi(ansi.get(), converted_text.put()));
+    checked_call(tsOemToAnsi, ansi.get(), converted_text.put());
     return std::wstring(converted_text.view());
 }
 
@@ -135,6 +131,22 @@ std::size_t line_estimate(std::basic_string_view<Char> text) noexcept {
 }
 
 }  // namespace
+
+bool oem_can_hold(std::wstring_view name) {
+    if (text::is_ascii(name)) return true;
+    if (name.size() > static_cast<std::size_t>(INT_MAX / 4)) return false;
+    const int length = static_cast<int>(name.size());
+    // Without best-fit mappings, a character the code page lacks becomes the default character
+    // and is reported; what comes back must also be the same text (decomposed forms, say).
+    BOOL lost = FALSE;
+    std::string bytes(static_cast<std::size_t>(length) * 4, '\0');
+    const int size = WideCharToMultiByte(CP_OEMCP, WC_NO_BEST_FIT_CHARS, name.data(), length, bytes.data(),
+                                         static_cast<int>(bytes.size()), nullptr, &lost);
+    if (size <= 0 || lost) return false;
+    std::wstring back(static_cast<std::size_t>(size), L'\0');
+    const int chars = MultiByteToWideChar(CP_OEMCP, 0, bytes.data(), size, back.data(), size);
+    return chars == length && std::wstring_view(back.data(), static_cast<std::size_t>(chars)) == name;
+}
 
 DWORD read_description_file(const wchar_t* file_name, description_list& list) {
     list.clear();
@@ -197,7 +209,7 @@ std::string encode_description_file(const description_list& list) {
     unique_bstr oem = converted(tsAnsiToOem, text);
     text = std::wstring();
     tavrin::unique_safearray array;
-    check_support(tsStrConvB(oem.get(), array.put()));
+    checked_call(tsStrConvB, oem.get(), array.put());
     tavrin::safearray_lock lock(array.get());
     return std::string(lock.data<const char>(), lock.count());
 }

@@ -17,6 +17,11 @@ namespace brindle::descriptions {
 // ERROR_ACCESS_DENIED); a failed conversion throws.
 DWORD read_description_file(const wchar_t* file_name, description_list& list);
 
+// Whether a file name survives the OEM code page unchanged. A name that does not would be
+// written as question marks, where it could stand for another file (or several names collapse
+// into one line), so such names are never given a description.
+bool oem_can_hold(std::wstring_view name);
+
 // The file's bytes for the entries of `list`, in entry order.
 std::string encode_description_file(const description_list& list);
 

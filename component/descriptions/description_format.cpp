@@ -1,6 +1,6 @@
 #include "component/descriptions/description_format.h"
 
-#include "component/listfile/text_lines.h"
+#include "component/files/text_lines.h"
 
 namespace brindle::descriptions {
 namespace {

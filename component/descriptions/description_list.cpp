@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "common/upper_case.h"
-#include "component/listfile/text_lines.h"
+#include "component/files/text_lines.h"
 
 namespace brindle::descriptions {
 namespace {

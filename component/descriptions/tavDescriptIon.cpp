@@ -1,4 +1,5 @@
 #include "component/descriptions/tavDescriptIon.h"
+#include "component/files/whole_file_io.h"
 
 #include "common/unique_bstr.h"
 #include "component/descriptions/description_file.h"
@@ -22,16 +23,9 @@ unique_bstr text_of(const descriptions::description_list::entry* entry, bool wan
     return out;
 }
 
-// A name the file functions can take as it is: not empty and without an embedded NUL, which
-// would make the system look at a shorter name.
-bool usable_file_name(std::wstring_view name) noexcept {
-    return !name.empty() && name.find(L'\0') == std::wstring_view::npos;
-}
-
 unique_bstr directory_file(BSTR path_name) {
     unique_bstr file(description_file_name), joined;
-    HRESULT hr = tsBuildFileName(path_name, file.get(), joined.put());
-    if (FAILED(hr)) raise(number_from_hresult(hr));
+    checked_call(tsBuildFileName, path_name, file.get(), joined.put());
     return joined;
 }
 
@@ -75,7 +69,7 @@ STDMETHODIMP tavDescriptIon::AddItem(BSTR FileName, BSTR Description) {
     return com_call([&] {
         // An empty description sets nothing: it neither adds nor removes an entry.
         std::wstring_view name = bstr_view(FileName), description = bstr_view(Description);
-        if (!name.empty() && !description.empty()) entries_.assign(name, description);
+        if (!name.empty() && !description.empty() && descriptions::oem_can_hold(name)) entries_.assign(name, description);
     });
 }
 
@@ -92,7 +86,7 @@ STDMETHODIMP tavDescriptIon::ReadFile(BSTR FileName, VARIANT_BOOL *Result) {
         entries_.clear();
         std::wstring_view name = bstr_view(FileName);
         bool read = false;
-        if (usable_file_name(name)) {
+        if (files::is_usable_name(name)) {
             // No failure reaches the client; a missing file is a directory without descriptions.
             try {
                 DWORD error = descriptions::read_description_file(tavrin::bstr_text(FileName), entries_);
@@ -110,7 +104,7 @@ STDMETHODIMP tavDescriptIon::WriteFile(BSTR FileName, VARIANT_BOOL *Result) {
     return com_call(Result, [&] {
         std::wstring target(bstr_view(FileName));
         if (target.empty()) target = file_name_;
-        if (!usable_file_name(target)) return vbool(false);
+        if (!files::is_usable_name(target)) return vbool(false);
         try {
             return vbool(descriptions::write_description_file(target.c_str(), entries_) == ERROR_SUCCESS);
         } catch (...) {

@@ -180,9 +180,13 @@ const file_writer& default_file_writer() {
     return writer;
 }
 
+bool is_usable_name(std::wstring_view name) noexcept {
+    return !name.empty() && name.find(L'\0') == std::wstring_view::npos;
+}
+
 DWORD resolve_file_name(std::wstring_view name, std::wstring& resolved) {
     resolved.clear();
-    if (name.empty() || name.find(L'\0') != std::wstring_view::npos) return ERROR_INVALID_NAME;
+    if (!is_usable_name(name)) return ERROR_INVALID_NAME;
     const bool literal = starts_with(name, L"\\\\?\\");
     std::wstring_view rest = literal ? name.substr(4) : name;
     if (rest.find_first_of(L"*?") != std::wstring_view::npos) return ERROR_INVALID_NAME;

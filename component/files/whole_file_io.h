@@ -16,6 +16,7 @@
 #pragma once
 
 #include <windows.h>
+#include "component/files/whole_file_io.h"
 
 #include <cstddef>
 #include <functional>
@@ -31,6 +32,11 @@ constexpr unsigned long long max_whole_file_size = 0x7FFFFFFFull;
 
 // Failure codes of resolve_file_name besides the platform's own.
 constexpr DWORD error_not_a_disk_file = ERROR_BAD_DEVICE;  // a device, pipe or console name
+
+// Whether a name can go to the platform as it stands: not empty, and without an embedded NUL
+// (the platform would stop at it and work on another file than the one named). Every member
+// that takes a file or folder name asks this first and answers with its own documented failure.
+bool is_usable_name(std::wstring_view name) noexcept;
 
 // The name as every later step uses it: a full path, or a "\\?\" name exactly as given (the
 // platform takes those literally, trailing dots and spaces included). Refuses with

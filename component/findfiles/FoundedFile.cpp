@@ -23,8 +23,7 @@ double to_double(DWORD low, DWORD high) {
     value.u.LowPart = low;
     value.u.HighPart = high;
     double out = 0;
-    HRESULT hr = tsLargeIntegerToDouble(&value, &out);
-    if (FAILED(hr)) raise_hresult(hr);
+    checked_call(tsLargeIntegerToDouble, &value, &out);
     return out;
 }
 

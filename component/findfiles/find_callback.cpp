@@ -26,6 +26,12 @@ bool reads_true(const VARIANT& value, bool& converted) {
     return converted && V_BOOL(flag.get()) != VARIANT_FALSE;
 }
 
+bool is_boolean_true(const VARIANT& value) noexcept {
+    if (V_VT(&value) == VT_BOOL) return V_BOOL(&value) != VARIANT_FALSE;
+    if (V_VT(&value) == (VT_BYREF | VT_BOOL)) return V_BOOLREF(&value) && *V_BOOLREF(&value) != VARIANT_FALSE;
+    return false;
+}
+
 }  // namespace
 
 tavrin::com_ptr<_IFindFilesCallback> script_callback::wrap(IUnknown* object) {
@@ -73,8 +79,9 @@ STDMETHODIMP script_callback::DirectoryCompleted(BSTR Path, VARIANT_BOOL *Cancel
         bool converted = false;
         bool cancelled = reads_true(*cancel.get(), converted);
         if (!converted) raise(err_type_mismatch);  // Cancel is a Boolean
-        bool ignored = false;
-        *Cancel = vbool(cancelled || reads_true(*result.get(), ignored));
+        // JScript cannot assign to an argument, so a Boolean True returned cancels as well. Any
+        // other result (a VBScript Function that returns a count, say) is no answer at all.
+        *Cancel = vbool(cancelled || is_boolean_true(*result.get()));
     });
 }
 

@@ -5,8 +5,8 @@
 // QueryInterface for it, and the type library's dispatch refuses them for a parameter of that
 // type; such an object is wrapped in a script_callback, which calls its member named
 // DirectoryCompleted by name with the Path and a by-reference Variant Cancel, so a VBScript Sub
-// can set Cancel = True. Because a JScript function cannot assign to its arguments, a result
-// that reads as True cancels too.
+// can set Cancel = True. Because a JScript function cannot assign to its arguments, a Boolean
+// True it returns cancels too; any other result is ignored.
 #pragma once
 
 #include "Brindle.h"

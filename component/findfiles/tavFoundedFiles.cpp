@@ -2,6 +2,7 @@
 
 #include "component/findfiles/descent_path.h"
 #include "component/findfiles/find_callback.h"
+#include "component/files/whole_file_io.h"
 #include "component/server/errors.h"
 #include "common/unique_handle.h"
 #include "support/TavrinSupport0100.h"
@@ -17,15 +18,13 @@ namespace {
 
 tavrin::unique_bstr build_file_name(BSTR directory, BSTR name) {
     tavrin::unique_bstr joined;
-    HRESULT hr = tsBuildFileName(directory, name, joined.put());
-    if (FAILED(hr)) raise_hresult(hr);
+    checked_call(tsBuildFileName, directory, name, joined.put());
     return joined;
 }
 
 bool is_blank(BSTR mask) {
     tavrin::unique_bstr trimmed;
-    HRESULT hr = tsTrimEx(mask, trimmed.put());
-    if (FAILED(hr)) raise_hresult(hr);
+    checked_call(tsTrimEx, mask, trimmed.put());
     return trimmed.empty();
 }
 
@@ -123,9 +122,11 @@ private:
                 record.dwFileAttributes = GetFileAttributesW(search);
                 opened.root = true;
             }
-        } else {
+        } else if (files::is_usable_name(tavrin::bstr_view(joined.get() ? joined.get() : listed))) {
             opened.search.reset(FindFirstFileW(search, &record));
             found = opened.search.valid();
+        } else {
+            found = false;  // a path or mask with a NUL names no search
         }
         if (!found) {
             list.has_sub_items_ = false;

@@ -1,6 +1,8 @@
 // tavFSO.GetFileDescription and SetFileDescription: one file's entry in the Descript.ion of its
 // folder, through a private tavDescriptIon that lives for the call.
+#include "component/descriptions/description_file.h"
 #include "component/descriptions/tavDescriptIon.h"
+#include "component/files/whole_file_io.h"
 #include "component/fso/tavFSO.h"
 #include "common/unique_bstr.h"
 #include "component/server/errors.h"
@@ -11,10 +13,6 @@ namespace {
 
 using tavrin::unique_bstr;
 
-void check_support(HRESULT hr) {
-    if (FAILED(hr)) raise(number_from_hresult(hr));
-}
-
 void check(HRESULT hr) {
     if (FAILED(hr)) raise_hresult(hr);
 }
@@ -23,8 +21,8 @@ void check(HRESULT hr) {
 struct file_parts {
     unique_bstr folder, name;
     explicit file_parts(BSTR file_name) {
-        check_support(tsGetFilePath(file_name, folder.put()));
-        check_support(tsGetFileName(file_name, name.put()));
+        checked_call(tsGetFilePath, file_name, folder.put());
+        checked_call(tsGetFileName, file_name, name.put());
     }
 };
 
@@ -32,6 +30,7 @@ struct file_parts {
 
 STDMETHODIMP tavFSO::GetFileDescription(BSTR FileName, BSTR *Result) {
     return com_call(Result, [&] {
+        if (!files::is_usable_name(tavrin::bstr_view(FileName))) return unique_bstr(L"");
         file_parts parts(FileName);
         auto descriptions = tavDescriptIon::create();
         VARIANT_BOOL read = VARIANT_FALSE;
@@ -44,7 +43,9 @@ STDMETHODIMP tavFSO::GetFileDescription(BSTR FileName, BSTR *Result) {
 
 STDMETHODIMP tavFSO::SetFileDescription(BSTR FileName, BSTR DescriptionText, VARIANT_BOOL *Result) {
     return com_call(Result, [&] {
+        if (!files::is_usable_name(tavrin::bstr_view(FileName))) return vbool(false);
         file_parts parts(FileName);
+        if (!descriptions::oem_can_hold(parts.name.view())) return vbool(false);
         auto descriptions = tavDescriptIon::create();
         VARIANT_BOOL done = VARIANT_FALSE;
         check(descriptions->ReadDirectoryFile(parts.folder.get(), &done));

@@ -18,18 +18,13 @@ using files::raise_file_error;
 using files::resolve_or_raise;
 using tavrin::bstr_view;
 
-// A failure status of the support library becomes the run-time error it stands for.
-void check_support(HRESULT hr) {
-    if (FAILED(hr)) raise(number_from_hresult(hr));
-}
-
 // Opening a folder as a file is the classic path/file access error, whatever the platform says.
 void refuse_directory(const std::wstring& resolved) {
     DWORD attributes = GetFileAttributesW(resolved.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) raise(err_path_file_access);
 }
 
-// The bytes of a byte-array argument; a missing (never allocated) array is empty. Anything but a
+// The bytes of a byte-array argument; an array never allocated is empty. Anything but a
 // one-dimensional array of bytes is a type mismatch.
 struct byte_view {
     const unsigned char* data = nullptr;
@@ -39,7 +34,7 @@ struct byte_view {
 class locked_bytes {
 public:
     explicit locked_bytes(SAFEARRAY** data) {
-        SAFEARRAY* array = data ? *data : nullptr;
+        SAFEARRAY* array = *data;
         if (!array) return;
         VARTYPE type = VT_EMPTY;
         if (SafeArrayGetDim(array) != 1 || FAILED(SafeArrayGetVartype(array, &type)) ||
@@ -57,10 +52,12 @@ private:
 };
 
 tavrin::unique_safearray get_file_bytes(BSTR file_name) {
+    // The existence test comes first: an empty name names no file that exists.
+    if (bstr_view(file_name).empty()) raise(err_file_not_found);
     const std::wstring resolved = resolve_or_raise(bstr_view(file_name));
     tavrin::unique_bstr name(resolved);
     VARIANT_BOOL exists = VARIANT_FALSE;
-    check_support(tsIsFileExist(name.get(), &exists));
+    checked_call(tsIsFileExist, name.get(), &exists);
     if (!exists) raise(err_file_not_found);
     refuse_directory(resolved);
     tavrin::unique_safearray bytes;
@@ -94,7 +91,7 @@ tavrin::unique_safearray no_bytes() { return tavrin::make_byte_array(0); }
 
 tavrin::unique_safearray ansi_bytes(BSTR text) {
     tavrin::unique_safearray bytes;
-    check_support(tsStrConvB(text, bytes.put()));
+    checked_call(tsStrConvB, text, bytes.put());
     return bytes;
 }
 
@@ -112,6 +109,7 @@ STDMETHODIMP tavFSO::GetFileB(BSTR FileName, VARIANT_BOOL RaiseErrors, SAFEARRAY
 }
 
 STDMETHODIMP tavFSO::PutFileB(BSTR FileName, SAFEARRAY** Data, VARIANT_BOOL RaiseErrors, VARIANT_BOOL* Result) {
+    if (!Data) return fail_without_error_info(E_POINTER);  // no array at all, not an empty one
     return raise_errors_call(RaiseErrors, Result, [&] {
         locked_bytes data(Data);
         const std::wstring resolved = resolve_or_raise(bstr_view(FileName));
@@ -123,6 +121,7 @@ STDMETHODIMP tavFSO::PutFileB(BSTR FileName, SAFEARRAY** Data, VARIANT_BOOL Rais
 }
 
 STDMETHODIMP tavFSO::AppendFileB(BSTR FileName, SAFEARRAY** Data, VARIANT_BOOL RaiseErrors, VARIANT_BOOL* Result) {
+    if (!Data) return fail_without_error_info(E_POINTER);  // no array at all, not an empty one
     return raise_errors_call(RaiseErrors, Result, [&] {
         locked_bytes data(Data);
         const std::wstring resolved = resolve_or_raise(bstr_view(FileName));
@@ -140,7 +139,7 @@ STDMETHODIMP tavFSO::GetFile(BSTR FileName, VARIANT_BOOL RaiseErrors, BSTR* Resu
     if (FAILED(hr)) return hr;
     return com_call(Result, [&] {
         tavrin::unique_bstr text;
-        check_support(tsStrConvW(bytes.get(), text.put()));
+        checked_call(tsStrConvW, bytes.get(), text.put());
         return text;
     });
 }

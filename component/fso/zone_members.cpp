@@ -3,6 +3,7 @@
 // key is touched; other keys of the stream (the addresses browsers record) stay, and the
 // stream itself is never deleted.
 #include "component/fso/tavFSO.h"
+#include "component/files/whole_file_io.h"
 #include "common/unique_bstr.h"
 #include "component/server/errors.h"
 #include "support/TavrinSupport0100.h"
@@ -24,7 +25,7 @@ static_assert(sizeof(FileZoneConst) == sizeof(LONG), "the zone travels as a 32-b
 // Windows directory, not the current one, so the name is made absolute here.
 std::wstring zone_stream_of(BSTR file_name) {
     std::wstring_view name = tavrin::bstr_view(file_name);
-    if (name.empty() || name.find(L'\0') != std::wstring_view::npos) return {};
+    if (!files::is_usable_name(name)) return {};
     DWORD needed = GetFullPathNameW(file_name, 0, nullptr, nullptr);
     if (needed == 0) return {};
     std::wstring full(needed, L'\0');
@@ -37,7 +38,7 @@ std::wstring zone_stream_of(BSTR file_name) {
 }  // namespace
 
 STDMETHODIMP tavFSO::GetFileZone(BSTR FileName, FileZoneConst *Result) {
-    if (!Result) return E_POINTER;
+    if (!Result) return fail_without_error_info(E_POINTER);
     LONG zone = 0;
     HRESULT hr = com_call(&zone, [&] {
         std::wstring stream = zone_stream_of(FileName);
@@ -55,7 +56,7 @@ STDMETHODIMP tavFSO::SetFileZone(BSTR FileName, FileZoneConst FileZone, VARIANT_
     std::memcpy(&zone, &FileZone, sizeof zone);
     return com_call(Result, [&] {
         VARIANT_BOOL exists = VARIANT_FALSE;
-        if (HRESULT hr = tsIsFileExist(FileName, &exists); FAILED(hr)) raise(number_from_hresult(hr));
+        checked_call(tsIsFileExist, FileName, &exists);
         if (!exists) return vbool(false);
         std::wstring stream = zone_stream_of(FileName);
         if (stream.empty()) return vbool(false);

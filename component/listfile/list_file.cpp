@@ -5,7 +5,7 @@
 #include "component/files/file_errors.h"
 #include "component/files/whole_file_io.h"
 #include "component/listfile/list_file_format.h"
-#include "component/listfile/text_lines.h"
+#include "component/files/text_lines.h"
 #include "component/server/errors.h"
 #include "support/TavrinSupport0100.h"
 
@@ -18,10 +18,6 @@ namespace {
 using tavrin::bstr_text;
 using tavrin::bstr_view;
 using tavrin::unique_bstr;
-
-void check_support(HRESULT hr) {
-    if (FAILED(hr)) raise(number_from_hresult(hr));
-}
 
 // The decimal text of a positive number, written into buffer (no allocation per item).
 std::wstring_view decimal(long value, wchar_t (&buffer)[16]) noexcept {
@@ -66,7 +62,7 @@ void read_list_file_items(BSTR FileName, bool IsOem, const list_file::options& h
         }
     }
     unique_bstr content;
-    check_support(tsStrConvW(bytes.get(), content.put()));
+    checked_call(tsStrConvW, bytes.get(), content.put());
     bytes.reset();
     text::for_each_line(content.view(), [&](std::wstring_view line) {
         std::optional<std::wstring_view> text = list_file::item_of_line(line, how);
@@ -74,7 +70,7 @@ void read_list_file_items(BSTR FileName, bool IsOem, const list_file::options& h
         // Only text outside ASCII changes in the conversion.
         if (IsOem && !text::is_ascii(*text)) {
             unique_bstr oem(*text), converted;
-            check_support(tsOemToAnsi(oem.get(), converted.put()));
+            checked_call(tsOemToAnsi, oem.get(), converted.put());
             item(converted.view());
         } else {
             item(*text);

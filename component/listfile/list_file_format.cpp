@@ -1,6 +1,6 @@
 #include "component/listfile/list_file_format.h"
 
-#include "component/listfile/text_lines.h"
+#include "component/files/text_lines.h"
 
 #include <type_traits>
 

@@ -36,6 +36,7 @@ namespace {
 #define BRINDLE_CREATABLE_ROW(X) {L## #X, &CLSID_##X, L"_" #X, &IID__##X, &create_##X},
 #define BRINDLE_RESULT_ROW(X) {L## #X, &CLSID_##X, L"_" #X, &IID__##X, nullptr},
 const class_info classes[] = {BRINDLE_CLASSES(BRINDLE_CREATABLE_ROW, BRINDLE_RESULT_ROW)};
+static_assert(std::size(classes) <= max_classes, "the class factories' table needs more room (max_classes)");
 
 }  // namespace
 

@@ -27,6 +27,10 @@ struct class_range {
     const class_info* end() const noexcept { return last; }
 };
 
+// Room for this many classes: the class factories are kept in a fixed table of this size, and
+// a class table that outgrows it does not build.
+constexpr std::size_t max_classes = 64;
+
 class_range class_table() noexcept;
 const class_info* find_class(REFCLSID clsid) noexcept;
 // The row whose default interface or earlier identity is iid.

@@ -101,8 +101,7 @@ private:
 
 void Collection::insert(std::size_t at, const VARIANT& value, std::wstring_view key, bool keyed) {
     auto e = std::make_unique<entry>();
-    HRESULT hr = VariantCopyInd(e->value.get(), const_cast<VARIANT*>(&value));
-    if (FAILED(hr)) raise_hresult(hr);
+    checked_call(VariantCopyInd, e->value.get(), const_cast<VARIANT*>(&value));
     insert_owned(at, std::move(e), key, keyed);
 }
 
@@ -198,8 +197,7 @@ std::size_t Collection::position_of_index(const VARIANT* index) const {
 
 tavrin::unique_variant Collection::item(long long position) const {
     tavrin::unique_variant copy;
-    HRESULT hr = VariantCopy(copy.get(), const_cast<VARIANT*>(at(position).value.get()));
-    if (FAILED(hr)) raise_hresult(hr);
+    checked_call(VariantCopy, copy.get(), const_cast<VARIANT*>(at(position).value.get()));
     return copy;
 }
 
@@ -212,8 +210,7 @@ const Collection::entry& Collection::at(std::wstring_view key) const {
 
 tavrin::unique_variant Collection::item(std::wstring_view key) const {
     tavrin::unique_variant copy;
-    HRESULT hr = VariantCopy(copy.get(), const_cast<VARIANT*>(at(key).value.get()));
-    if (FAILED(hr)) raise_hresult(hr);
+    checked_call(VariantCopy, copy.get(), const_cast<VARIANT*>(at(key).value.get()));
     return copy;
 }
 

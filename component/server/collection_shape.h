@@ -1,7 +1,8 @@
 // The shape shared by the library's list classes (tavFileStreams, tavFoundedFiles): Count,
 // default Item(Index) with a zero-based Index, NewEnum, over an inner one-based Collection.
-// Item has no range check of its own: a bad Index gets the inner list's error 9 (the Index
-// 2147483647, whose position does not fit a Long, is an overflow, 6).
+// Item has no range check of its own: every Index outside the list gets the inner list's error 9
+// (2147483647 too: its one-based position is counted in 64 bits, so it is out of range, not an
+// overflow).
 //   class tavFoo : public brindle::collection_object<tavFoo, _tavFoo, _FooElement> { ... };
 #pragma once
 
@@ -19,8 +20,6 @@ public:
     }
     STDMETHODIMP get_Item(long Index, Element** Result) override {
         return com_call(Result, [&] {
-            // The position after the last a Long can name overflows before the list is asked.
-            if (Index == 0x7FFFFFFF) raise(err_overflow);
             return items_->template item_as<Element>(static_cast<long long>(Index) + 1);
         });
     }

@@ -79,8 +79,61 @@ HRESULT describe_param(ITypeInfo* info, const TYPEDESC& desc, dispatch_param& pa
 // The address of a Variant's value (every member of the union starts there).
 void* value_of(VARIANT& v) noexcept { return &V_BYREF(&v); }
 
+// An argument the caller left out: not passed at all (absent), or passed as the "missing" value
+// (VT_ERROR DISP_E_PARAMNOTFOUND), which is how a script leaves out an argument in the middle.
 bool is_missing(const VARIANT* v) noexcept {
     return !v || (V_VT(v) == VT_ERROR && V_ERROR(v) == DISP_E_PARAMNOTFOUND);
+}
+
+// The failure for a required parameter the caller left out.
+HRESULT required_missing(const VARIANT* given) noexcept {
+    return given ? DISP_E_PARAMNOTOPTIONAL : DISP_E_BADPARAMCOUNT;
+}
+
+// Whether a default stands for "no object": widl stores defaultvalue(0) of an interface
+// parameter as the number 0.
+bool means_no_object(const VARIANT& v) noexcept {
+    switch (V_VT(&v)) {
+    case VT_EMPTY: case VT_NULL: return true;
+    case VT_I2: return V_I2(&v) == 0;
+    case VT_I4: return V_I4(&v) == 0;
+    case VT_UI1: return V_UI1(&v) == 0;
+    case VT_UI2: return V_UI2(&v) == 0;
+    case VT_UI4: return V_UI4(&v) == 0;
+    case VT_INT: return V_INT(&v) == 0;
+    case VT_UINT: return V_UINT(&v) == 0;
+    case VT_DISPATCH: case VT_UNKNOWN: return V_UNKNOWN(&v) == nullptr;
+    default: return false;
+    }
+}
+
+// The value types an automation Variant may carry (with VT_BYREF and VT_ARRAY where they
+// apply). Anything else is refused before it reaches the platform's conversions or a member.
+bool is_automation_type(VARTYPE vt) noexcept {
+    const VARTYPE flags = vt & static_cast<VARTYPE>(~VT_TYPEMASK);
+    const VARTYPE base = vt & VT_TYPEMASK;
+    if (flags & ~(VT_BYREF | VT_ARRAY)) return false;
+    switch (base) {
+    case VT_EMPTY: case VT_NULL: return flags == 0;
+    case VT_VARIANT: return flags != 0;  // a Variant never holds a Variant by value
+    case VT_I2: case VT_I4: case VT_R4: case VT_R8: case VT_CY: case VT_DATE: case VT_BSTR: case VT_DISPATCH:
+    case VT_ERROR: case VT_BOOL: case VT_UNKNOWN: case VT_DECIMAL: case VT_I1: case VT_UI1: case VT_UI2:
+    case VT_UI4: case VT_I8: case VT_UI8: case VT_INT: case VT_UINT: case VT_RECORD:
+        return true;
+    default: return false;
+    }
+}
+
+// Checks one argument as the caller handed it: a known type, and a reference that points
+// somewhere (a NULL reference would be read by the conversions). A reference to a Variant is
+// followed once; a reference to a reference is not an automation value.
+HRESULT check_argument(const VARIANT& v, bool inside_reference = false) noexcept {
+    if (!is_automation_type(V_VT(&v))) return DISP_E_BADVARTYPE;
+    if (!(V_VT(&v) & VT_BYREF)) return S_OK;
+    if (!V_BYREF(&v)) return DISP_E_TYPEMISMATCH;
+    if (V_VT(&v) != (VT_BYREF | VT_VARIANT)) return S_OK;
+    if (inside_reference) return DISP_E_BADVARTYPE;
+    return check_argument(*V_VARIANTREF(&v), true);
 }
 
 const VARIANT* through_variant_reference(const VARIANT* v) noexcept {
@@ -103,7 +156,7 @@ public:
     HRESULT prepare(const dispatch_param& param, VARIANT* given) {
         type_ = param.type;
         if (param.type == VT_VARIANT && param.by_ref) return prepare_variant_reference(param, given);
-        if (is_missing(given)) return prepare_missing(param);
+        if (is_missing(given)) return prepare_missing(param, given);
         if (param.by_ref) return prepare_reference(param, given);
         if (is_interface_type(param.type)) return prepare_interface(param, given);
         const VARIANT* source = through_variant_reference(given);
@@ -165,19 +218,22 @@ private:
             V_VT(&value_) = VT_ERROR;
             V_ERROR(&value_) = DISP_E_PARAMNOTFOUND;
         } else {
-            return DISP_E_BADPARAMCOUNT;
+            return required_missing(given);
         }
         V_VARIANTREF(&pass_) = &value_;
         return S_OK;
     }
 
-    HRESULT prepare_missing(const dispatch_param& param) {
-        if (param.has_default) {
-            if (HRESULT hr = coerce(param.default_value, param.type); FAILED(hr)) return hr;
-        } else if ((param.flags & PARAMFLAG_FOPT) && is_interface_type(param.type)) {
+    HRESULT prepare_missing(const dispatch_param& param, const VARIANT* given) {
+        const bool optional = param.has_default || (param.flags & PARAMFLAG_FOPT);
+        if (!optional) return required_missing(given);
+        if (is_interface_type(param.type) && (!param.has_default || means_no_object(param.default_value))) {
             V_VT(&value_) = param.type;  // no object
+            V_UNKNOWN(&value_) = nullptr;
+        } else if (param.has_default) {
+            if (HRESULT hr = coerce(param.default_value, param.type); FAILED(hr)) return hr;
         } else {
-            return (param.flags & PARAMFLAG_FOPT) ? DISP_E_PARAMNOTFOUND : DISP_E_BADPARAMCOUNT;
+            return DISP_E_PARAMNOTOPTIONAL;  // optional without a default: only Variants can say "missing"
         }
         param.by_ref ? pass_reference(value_of(value_)) : pass_value();
         return S_OK;
@@ -280,8 +336,9 @@ private:
 HRESULT refuse(HRESULT hr) noexcept { return fail_without_error_info(hr); }
 
 // The member failed: the caller's EXCEPINFO receives the five values of its error object.
+// Without an EXCEPINFO the answer is still DISP_E_EXCEPTION: the error object carries the values.
 HRESULT exception_from(HRESULT failure, EXCEPINFO* exception) noexcept {
-    if (!exception) return failure;
+    if (!exception) return DISP_E_EXCEPTION;
     std::memset(exception, 0, sizeof *exception);
     com_ptr<IErrorInfo> info;
     if (GetErrorInfo(0, info.put()) == S_OK && info) {
@@ -350,6 +407,8 @@ HRESULT dispatch_table::load(ITypeInfo* dispatch_info) {
                 if (FAILED(hr)) break;
                 param.has_default = true;
             }
+            if (!param.has_default && !(param.flags & PARAMFLAG_FOPT) && member.required == member.params.size())
+                ++member.required;
             try {
                 member.params.push_back(param);
             } catch (...) {
@@ -370,6 +429,7 @@ const dispatch_member* dispatch_table::find(DISPID id, WORD flags) const noexcep
         // list.Item(0)); every id names one member here, so such a call may read it.
         if ((flags & DISPATCH_METHOD) && (m.kind == INVOKE_FUNC || m.kind == INVOKE_PROPERTYGET)) return &m;
         if ((flags & DISPATCH_PROPERTYGET) && m.kind == INVOKE_PROPERTYGET) return &m;
+        if ((flags & DISPATCH_PROPERTYGET) && m.kind == INVOKE_FUNC && m.required == 0) return &m;
         if ((flags & DISPATCH_PROPERTYPUT) && m.kind == INVOKE_PROPERTYPUT) return &m;
         if ((flags & DISPATCH_PROPERTYPUTREF) && m.kind == INVOKE_PROPERTYPUTREF) return &m;
     }
@@ -387,12 +447,20 @@ HRESULT invoke_member(const dispatch_table& table, IUnknown* object, DISPID id, 
         if ((given && !params->rgvarg) || (named && !params->rgdispidNamedArgs) || named > given)
             return refuse(E_INVALIDARG);
         const std::size_t count = member->params.size();
+        for (UINT i = 0; i < given; ++i) {
+            if (HRESULT hr = check_argument(params->rgvarg[i]); FAILED(hr)) {
+                if (arg_error) *arg_error = i;
+                return refuse(hr);
+            }
+        }
         if (given > count) return refuse(DISP_E_BADPARAMCOUNT);
 
         // Which of the caller's arguments goes to which parameter: positional ones arrive last
-        // first; a named one carries its parameter's position as its id.
+        // first; a named one carries its parameter's position as its id. An argument that was
+        // not passed at all is named by its parameter's position when it is at fault.
         std::vector<VARIANT*> actual(count, nullptr);
         std::vector<UINT> position(count, 0);
+        for (std::size_t k = 0; k < count; ++k) position[k] = static_cast<UINT>(k);
         const UINT positional = given - named;
         for (UINT i = 0; i < positional; ++i) {
             actual[i] = &params->rgvarg[given - 1 - i];

@@ -34,6 +34,7 @@ struct dispatch_member {
     short vtable_offset = 0;
     CALLCONV call_convention = CC_STDCALL;
     std::vector<dispatch_param> params;  // without the [out, retval] one
+    std::size_t required = 0;            // the leading parameters that are neither optional nor defaulted
     bool has_result = false;
     dispatch_param result;
 };
@@ -50,7 +51,9 @@ public:
     // std::bad_alloc; other failures come back as the HRESULT.
     HRESULT load(ITypeInfo* dispatch_info);
 
-    // The member for a dispatch id and the caller's flags; nullptr when there is none.
+    // The member for a dispatch id and the caller's flags; nullptr when there is none. A method
+    // that needs no arguments may also be read as a property (JScript's list.Count), as the
+    // automation runtime's own objects allow.
     const dispatch_member* find(DISPID id, WORD flags) const noexcept;
 
 private:

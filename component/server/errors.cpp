@@ -62,12 +62,12 @@ long number_from_win32(DWORD code) noexcept {
     case ERROR_BAD_PATHNAME:
     case ERROR_DIRECTORY:
         return err_path_not_found;
-    case ERROR_ACCESS_DENIED:
-    case ERROR_WRITE_PROTECT:
-    case ERROR_NETWORK_ACCESS_DENIED:
-        return err_permission_denied;
     case ERROR_SHARING_VIOLATION:
     case ERROR_LOCK_VIOLATION:
+    case ERROR_WRITE_PROTECT:
+        return err_permission_denied;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_NETWORK_ACCESS_DENIED:
     case ERROR_ALREADY_EXISTS:
     case ERROR_FILE_EXISTS:
     case ERROR_CURRENT_DIRECTORY:

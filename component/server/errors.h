@@ -9,9 +9,10 @@
 //   ERROR_FILE_NOT_FOUND, ERROR_MOD_NOT_FOUND                       -> 53 File not found
 //   ERROR_PATH_NOT_FOUND, ERROR_BAD_NETPATH, ERROR_BAD_NET_NAME,
 //     ERROR_INVALID_DRIVE, ERROR_BAD_PATHNAME, ERROR_DIRECTORY       -> 76 Path not found
-//   ERROR_ACCESS_DENIED, ERROR_WRITE_PROTECT, ERROR_NETWORK_ACCESS_DENIED -> 70 Permission denied
-//   ERROR_SHARING_VIOLATION, ERROR_LOCK_VIOLATION, ERROR_ALREADY_EXISTS,
-//     ERROR_FILE_EXISTS, ERROR_CURRENT_DIRECTORY, ERROR_NOT_READY,
+//   ERROR_SHARING_VIOLATION, ERROR_LOCK_VIOLATION, ERROR_WRITE_PROTECT -> 70 Permission denied
+//     (another program holds the file, or the medium is write-protected)
+//   ERROR_ACCESS_DENIED (a read-only file opened for writing too), ERROR_NETWORK_ACCESS_DENIED,
+//     ERROR_ALREADY_EXISTS, ERROR_FILE_EXISTS, ERROR_CURRENT_DIRECTORY, ERROR_NOT_READY,
 //     ERROR_DIR_NOT_EMPTY                                            -> 75 Path/File access error
 //   ERROR_INVALID_NAME, ERROR_FILENAME_EXCED_RANGE, ERROR_INVALID_HANDLE,
 //     ERROR_BUFFER_OVERFLOW                                          -> 52 Bad file name or number
@@ -98,6 +99,17 @@ long number_from_hresult(HRESULT hr) noexcept;
 // Raise for a failed call into COM: keeps the five values of the error object the callee left
 // (GetErrorInfo), otherwise uses number_from_hresult and the standard description.
 [[noreturn]] void raise_hresult(HRESULT hr);
+
+// Calls a function that answers an HRESULT and may leave an error object (the support
+// library's, another COM object's member): a failure becomes the run-time error it stands for,
+// with the five values of the callee's own error object when it left one. The thread's error
+// object is cleared first, so an earlier one is never taken for the callee's.
+//   checked_call(tsStrConvW, bytes.get(), text.put());
+template <class Function, class... Args>
+void checked_call(Function&& function, Args&&... args) {
+    SetErrorInfo(0, nullptr);
+    if (HRESULT hr = function(std::forward<Args>(args)...); FAILED(hr)) raise_hresult(hr);
+}
 
 // The HRESULT that carries a run-time error number (see automation_error::hresult).
 HRESULT hresult_of(long number) noexcept;

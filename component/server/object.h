@@ -41,27 +41,28 @@ public:
 
     // IDispatch
     STDMETHODIMP GetTypeInfoCount(UINT* count) override {
-        if (!count) return E_POINTER;
+        if (!count) return fail_without_error_info(E_POINTER);
         *count = 1;
         return S_OK;
     }
     STDMETHODIMP GetTypeInfo(UINT index, LCID, ITypeInfo** info) override {
-        if (!info) return E_POINTER;
+        if (!info) return fail_without_error_info(E_POINTER);
         *info = nullptr;
-        if (index != 0) return DISP_E_BADINDEX;
+        if (index != 0) return fail_without_error_info(DISP_E_BADINDEX);
         HRESULT hr = S_OK;
         ITypeInfo* cached = interface_type_info(__uuidof(Interface), &hr);
-        if (!cached) return hr;
+        if (!cached) return fail_without_error_info(hr);
         cached->AddRef();
         *info = cached;
         return S_OK;
     }
     STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
-        if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
+        if (!IsEqualIID(riid, IID_NULL)) return fail_without_error_info(DISP_E_UNKNOWNINTERFACE);
         HRESULT hr = S_OK;
         ITypeInfo* info = interface_type_info(__uuidof(Interface), &hr);
-        if (!info) return hr;
-        return DispGetIDsOfNames(info, names, count, ids);
+        if (!info) return fail_without_error_info(hr);
+        hr = DispGetIDsOfNames(info, names, count, ids);
+        return FAILED(hr) ? fail_without_error_info(hr) : hr;
     }
     STDMETHODIMP Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                         EXCEPINFO* exception, UINT* arg_error) override {

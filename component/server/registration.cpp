@@ -14,14 +14,19 @@
 //     VERSION = "2.4", Programmable
 //   Brindle.X = "X", with CLSID = {CLSID} and CurVer = "Brindle.X.1"
 //   Brindle.X.1 = "X", with CLSID = {CLSID} (the current version's ProgID)
+//   Interface\{A4C46780-...} (_Collection, handed out by ReadStandardListFile) the same way, but
+//     only where no other library has registered it; unregistering removes it only when it
+//     still names this type library.
 // The TypeLib\{LIBID} key itself is removed only when no other version is left in it.
-// Interfaces are written here rather than by RegisterTypeLib so that the entry of the automation
+// Interfaces are written here rather than by RegisterTypeLib so that an entry of the automation
 // runtime's own _Collection interface, which our library also describes, is never touched.
 //
 // A registration that fails part-way takes back exactly what it wrote: keys it created are
 // removed and values it replaced get their old data back, so a working earlier registration
 // stays as it was.
 #include "component/server/registration.h"
+
+#include "Brindle.h"
 
 #include "component/server/class_table.h"
 #include "component/server/module.h"
@@ -54,6 +59,23 @@ void delete_if_empty(const std::wstring& key) {
         return;
     handle.reset();
     if (subkeys == 0 && values == 0) RegDeleteKeyW(HKEY_CLASSES_ROOT, key.c_str());
+}
+
+// The type library a registered interface names; empty when it is not registered.
+std::wstring registered_type_library(const std::wstring& interface_key) {
+    tavrin::unique_hkey handle;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, (interface_key + L"\\TypeLib").c_str(), 0, KEY_QUERY_VALUE, handle.put()))
+        return {};
+    wchar_t value[64] = {};
+    DWORD size = sizeof value - sizeof(wchar_t), type = 0;
+    if (RegQueryValueExW(handle.get(), nullptr, nullptr, &type, reinterpret_cast<BYTE*>(value), &size) || type != REG_SZ)
+        return L"?";  // registered, but not to a type library we can read: somebody else's
+    return value;
+}
+
+bool interface_registered(const std::wstring& interface_key) {
+    tavrin::unique_hkey handle;
+    return RegOpenKeyExW(HKEY_CLASSES_ROOT, interface_key.c_str(), 0, KEY_READ, handle.put()) == ERROR_SUCCESS;
 }
 
 const wchar_t* platform_subkey() {
@@ -154,19 +176,23 @@ LSTATUS register_all(registry_transaction& registry) {
         {typelib + L"\\FLAGS", nullptr, L"0"},
         {typelib + L"\\HELPDIR", nullptr, folder},
     };
+    auto marshalled = [&](const IID& iid, const wchar_t* name) {
+        const std::wstring iface = L"Interface\\" + guid_text(iid);
+        writes.push_back({iface, nullptr, name});
+        writes.push_back({iface + L"\\ProxyStubClsid", nullptr, automation_marshaller});
+        writes.push_back({iface + L"\\ProxyStubClsid32", nullptr, automation_marshaller});
+        writes.push_back({iface + L"\\TypeLib", nullptr, libid});
+        writes.push_back({iface + L"\\TypeLib", L"Version", version});
+    };
+    const std::wstring collection = L"Interface\\" + guid_text(IID__Collection);
+    if (!interface_registered(collection) || registered_type_library(collection) == libid)
+        marshalled(IID__Collection, L"_Collection");
     for (const class_info& c : class_table()) {
         const identity_list identities = class_identities(c);
         std::vector<IID> iids;
         for (std::size_t i = 0; i < identities.count; ++i) iids.push_back(identities.at(i));
         if (!identities.contains(*c.iid)) iids.push_back(*c.iid);
-        for (const IID& iid : iids) {
-            const std::wstring iface = L"Interface\\" + guid_text(iid);
-            writes.push_back({iface, nullptr, c.interface_name});
-            writes.push_back({iface + L"\\ProxyStubClsid", nullptr, automation_marshaller});
-            writes.push_back({iface + L"\\ProxyStubClsid32", nullptr, automation_marshaller});
-            writes.push_back({iface + L"\\TypeLib", nullptr, libid});
-            writes.push_back({iface + L"\\TypeLib", L"Version", version});
-        }
+        for (const IID& iid : iids) marshalled(iid, c.interface_name);
         if (!c.create) continue;
         const std::wstring progid = std::wstring(progid_prefix) + c.name;
         const std::wstring clsid = L"CLSID\\" + guid_text(*c.clsid);
@@ -206,6 +232,8 @@ LSTATUS unregister_all() {
         remove(std::wstring(progid_prefix) + c.name);
         remove(std::wstring(progid_prefix) + c.name + current_version_suffix);
     }
+    const std::wstring collection = L"Interface\\" + guid_text(IID__Collection);
+    if (registered_type_library(collection) == libid) remove(collection);
     remove(L"TypeLib\\" + libid + L"\\" + version_text());
     delete_if_empty(L"TypeLib\\" + libid);
     return first_failure;

@@ -1,4 +1,5 @@
 #include "component/shellinfo/tavShellFileInfo.h"
+#include "component/files/whole_file_io.h"
 
 #include "common/unique_bstr.h"
 #include "common/unique_handle.h"
@@ -32,10 +33,6 @@ std::wstring text_of(const wchar_t (&field)[N]) {
     return std::wstring(field, wcsnlen(field, N));
 }
 
-void check_support(HRESULT hr) {
-    if (FAILED(hr)) raise(number_from_hresult(hr));
-}
-
 }  // namespace
 
 DWORD_PTR tavShellFileInfo::ask_shell(const wchar_t* path, SHFILEINFOW& record, UINT flags) {
@@ -48,13 +45,36 @@ void tavShellFileInfo::reset_info() noexcept {
     for (auto& slot : icons_) slot.reset();
 }
 
+namespace {
+
+// The name as the shell parses it: a full path in the plain form, no longer than MAX_PATH - 1.
+// The shell cannot parse a "\\?\" name, so such a name goes in its plain form where that names
+// the same file (no trailing dots or spaces that the plain form would drop). Wildcards would make
+// the shell describe the first match, and an empty name or one with a NUL names no file asked
+// for: all of these give an empty path, which reads as a failure.
+std::wstring shell_path(std::wstring_view name) {
+    if (!files::is_usable_name(name)) return {};
+    std::wstring plain(name);
+    const bool literal = plain.compare(0, 4, L"\\\\?\\") == 0;
+    if (literal) plain = plain.compare(4, 4, L"UNC\\") == 0 ? L"\\\\" + plain.substr(8) : plain.substr(4);
+    if (plain.find_first_of(L"*?") != std::wstring::npos) return {};
+    wchar_t full[MAX_PATH];
+    const DWORD length = GetFullPathNameW(plain.c_str(), MAX_PATH, full, nullptr);
+    if (length == 0 || length >= MAX_PATH) return {};
+    if (literal && plain != full) return {};
+    return std::wstring(full, length);
+}
+
+}  // namespace
+
 STDMETHODIMP tavShellFileInfo::ReadFile(BSTR FileName, VARIANT_BOOL *Result) {
     return com_call(Result, [&] {
         reset_info();
         std::wstring_view name = tavrin::bstr_view(FileName);
         // An empty path would name the current folder to the shell, and one with a NUL another
         // file than the one given: neither is a path the shell can resolve as asked.
-        if (name.empty() || name.find(L'\0') != std::wstring_view::npos) return vbool(false);
+        const std::wstring path = shell_path(name);
+        if (path.empty()) return vbool(false);
 
         // The snapshot is built aside and taken over only when all five queries succeed.
         snapshot next;
@@ -63,7 +83,7 @@ STDMETHODIMP tavShellFileInfo::ReadFile(BSTR FileName, VARIANT_BOOL *Result) {
         auto ask = [&](UINT flags) {
             // Cleared each time, so that text an earlier query left cannot pass for this one's.
             record = SHFILEINFOW();
-            return query_(next.file_name.c_str(), record, flags);
+            return query_(path.c_str(), record, flags);
         };
         if (!ask(SHGFI_ATTRIBUTES)) return vbool(false);
         next.attributes = static_cast<LONG>(record.dwAttributes);
@@ -91,11 +111,11 @@ tavrin::com_ptr<ShellFileIcon> tavShellFileInfo::make_shell_icon(DWORD_PTR resul
     tavrin::com_ptr<IPictureDisp> picture;
     LONG index = -1;
     if (result != 0 && handle) {
-        check_support(tsGetIconFromHandle(handle.get(), picture.put()));
+        checked_call(tsGetIconFromHandle, handle.get(), picture.put());
         handle.release();
         index = record.iIcon;
     } else {
-        check_support(small_size ? tsLoadResIconSmall(nullptr, picture.put()) : tsLoadResIcon(nullptr, picture.put()));
+        checked_call(small_size ? tsLoadResIconSmall : tsLoadResIcon, nullptr, picture.put());
     }
     shell_icon->init(index, std::move(picture));
     return shell_icon;

@@ -21,8 +21,7 @@ void FileStream::init(const stream_record& record) {
     attributes_ = record.attributes;
     ULARGE_INTEGER size;
     size.QuadPart = record.size;
-    HRESULT hr = tsLargeIntegerToDouble(&size, &size_);
-    if (FAILED(hr)) raise(number_from_hresult(hr));
+    checked_call(tsLargeIntegerToDouble, &size, &size_);
     name_ = stream_display_name(record);
 }
 

@@ -1,4 +1,5 @@
 #include "component/streams/tavFileStreams.h"
+#include "component/files/whole_file_io.h"
 
 #include "common/unique_bstr.h"
 #include "component/server/errors.h"
@@ -34,11 +35,9 @@ STDMETHODIMP tavFileStreams::ReadFileStreams(BSTR FileName, VARIANT_BOOL Process
     return com_call(Result, [&] {
         replace_items();
         VARIANT_BOOL nt = VARIANT_FALSE;
-        HRESULT hr = tsIsHostWinNT(&nt);
-        if (FAILED(hr)) raise(number_from_hresult(hr));
+        checked_call(tsIsHostWinNT, &nt);
         if (!nt) return vbool(false);
-        // The platform would stop at an embedded NUL and open another file than the one named.
-        if (tavrin::bstr_view(FileName).find(L'\0') != std::wstring_view::npos) return vbool(false);
+        if (!files::is_usable_name(tavrin::bstr_view(FileName))) return vbool(false);
         streams::backup_file_reader reader(tavrin::bstr_text(FileName), ProcessSecurity != VARIANT_FALSE);
         if (!reader.opened()) return vbool(false);
         return vbool(load(reader));

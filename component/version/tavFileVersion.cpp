@@ -2,6 +2,7 @@
 // properties answer from it. The platform calls take UTF-16 names and give UTF-16 strings, so
 // file names and texts outside the ANSI code page come through unchanged.
 #include "component/version/tavFileVersion.h"
+#include "component/files/whole_file_io.h"
 
 #include "common/safearray.h"
 #include "component/server/errors.h"
@@ -29,25 +30,21 @@ std::wstring_view as_wide(std::u16string_view text) noexcept {
     return {reinterpret_cast<const wchar_t*>(text.data()), text.size()};
 }
 
-void check_support(HRESULT hr) {
-    if (FAILED(hr)) raise(number_from_hresult(hr));
-}
-
 LONG high_word(std::uint32_t word) {
     LONG half = 0;
-    check_support(tsHiWord(word, &half));
+    checked_call(tsHiWord, word, &half);
     return half;
 }
 
 LONG low_word(std::uint32_t word) {
     LONG half = 0;
-    check_support(tsLoWord(word, &half));
+    checked_call(tsLoWord, word, &half);
     return half;
 }
 
 std::wstring hex4(std::uint16_t value) {
     tavrin::unique_bstr digits;
-    check_support(tsHex2(value, digits.put()));
+    checked_call(tsHex2, value, digits.put());
     return std::wstring(digits.view());
 }
 
@@ -75,7 +72,7 @@ std::optional<found_value> query_value(const std::vector<unsigned char>& block, 
 template <class Enum>
 HRESULT enum_result(std::uint32_t word, Enum* result) noexcept {
     static_assert(sizeof(Enum) == sizeof(word), "automation enumerations are 32-bit");
-    if (!result) return E_POINTER;
+    if (!result) return fail_without_error_info(E_POINTER);
     return com_call([&] { std::memcpy(result, &word, sizeof word); });
 }
 
@@ -171,6 +168,7 @@ HRESULT tavFileVersion::flag_member(std::uint32_t word, std::uint32_t bit, VARIA
 STDMETHODIMP tavFileVersion::ReadFile(BSTR FileName, VARIANT_BOOL *Result) {
     return com_call(Result, [&] {
         state_ = snapshot();
+        if (!files::is_usable_name(tavrin::bstr_view(FileName))) return vbool(false);
         state_ = read(tavrin::bstr_text(FileName));
         return vbool(state_.size != 0);
     });

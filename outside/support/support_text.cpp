@@ -25,13 +25,18 @@ std::wstring_view format_hex(unsigned long value, int digits, wchar_t* buffer) n
 bool is_blank(wchar_t c) noexcept { return c == L' ' || c == L'\t'; }
 
 // Directory part: the text before the last separator. A separator that is the first one after a
-// drive ("C:\a.txt") or the only one of a rooted name ("\a.txt") is kept, so the result still
-// names the root rather than the drive's current directory.
+// drive ("C:\a.txt", also behind the "\\?\" and "\\.\" prefixes) or the only one of a rooted name
+// ("\a.txt") is kept, so the result still names the root rather than the drive's current
+// directory; a name relative to a drive's current directory ("C:a.txt") keeps its drive ("C:").
 std::wstring_view directory_part(std::wstring_view path) noexcept {
+    const bool prefixed = path.size() >= 4 && path[0] == L'\\' && path[1] == L'\\' && (path[2] == L'?' || path[2] == L'.') &&
+                          path[3] == L'\\';
+    const std::size_t start = prefixed ? 4 : 0;
+    const bool drive = path.size() >= start + 2 && path[start + 1] == L':';
     std::size_t pos = path.find_last_of(L"\\/");
-    if (pos == std::wstring_view::npos) return {};
+    if (pos == std::wstring_view::npos || pos < start) return drive ? path.substr(0, start + 2) : std::wstring_view();
     if (pos == 0) return path.substr(0, 1);
-    if (pos == 2 && path[1] == L':') return path.substr(0, 3);
+    if (drive && pos == start + 2) return path.substr(0, start + 3);
     return path.substr(0, pos);
 }
 

@@ -1,6 +1,6 @@
 // One line of a description file read and written, as pure functions over text.
 #include "component/descriptions/description_format.h"
-#include "component/listfile/text_lines.h"
+#include "component/files/text_lines.h"
 
 #include <gtest/gtest.h>
 

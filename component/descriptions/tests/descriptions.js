@@ -9,6 +9,8 @@ check(d.ItemCount === 0, "no entries");
 d.AddItem("a.txt", "first");
 d.AddItem("b c.txt", "second");
 d.AddItem("c.txt", "\u4E16\u754C");  // not in the OEM code page: written as the conversion decides
+d.AddItem("\u4E16.txt", "x");         // a name the OEM code page cannot hold gets no entry
+check(d.ItemCount === 3 && d.ItemDescriptionByFileName("\u4E16.txt") === "", "a name outside the OEM code page is refused");
 check(d.WriteDirectoryFile() === true, "WriteDirectoryFile() creates the file");
 var back = new ActiveXObject("Brindle.tavDescriptIon");
 check(back.ReadDirectoryFile(folder) === true && back.ItemCount === 3, "another object reads three entries");

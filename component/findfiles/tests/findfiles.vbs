@@ -30,6 +30,15 @@ Class Answering
     End Function
 End Class
 
+' Any other result is no answer: the listing goes on.
+Class Counting
+    Public Calls
+    Public Function DirectoryCompleted(Path, Cancel)
+        Calls = Calls + 1
+        DirectoryCompleted = Calls
+    End Function
+End Class
+
 fso.CreateFolder P("one")
 fso.CreateFolder P("one\two")
 fso.CreateFolder P("one\two\three")
@@ -71,6 +80,14 @@ Check list.RefreshEx(folder, "*", False, cb) = True And list.Count = 2, "Cancel 
 Check list.RefreshEx(folder, "*", False, New Answering) = False And list.Count = 0, "a Function returning True cancels"
 Check list.RefreshEx(folder, "*", False, CreateObject("Brindle.IFindFilesCallback")) = True, "the do-nothing callback class"
 Check list.RefreshEx(folder, "*", False, Nothing) = True And list.Count = 2, "Nothing: no callback"
+Check list.RefreshEx(folder, "*", False, New Counting) = True And list.Count = 2, "a Function returning a number does not cancel"
+' The callback and the flags may be left out.
+Check list.RefreshEx(folder, "*") = True And list.Count = 2, "RefreshEx(Path, Mask)"
+Check list.RefreshEx(folder, "*", True) = True And list.Count = 2, "RefreshEx(Path, Mask, True)"
+Check list.RefreshEx2(folder, "*", False) = True And list.Count = 2, "RefreshEx2(Path, Mask, False)"
+Check list.RefreshEx2(folder, "*", , , True) = True And list.Count = 1, "RefreshEx2(Path, Mask, , , True) lists the folder itself"
+Check list.Refresh(folder & Chr(0) & "one", "*") = False And list.Count = 0, "a path with a NUL lists nothing"
+Check list.Refresh(folder, "*" & Chr(0) & "x") = False And list.Count = 0, "a mask with a NUL lists nothing"
 
 On Error Resume Next
 Set cb = New Progress

@@ -522,8 +522,6 @@ TEST_F(Listing, EntriesOutliveTheirListAndTheServerCanUnload) {
     com_ptr<_FoundedFile> first, beyond;
     EXPECT_HRESULT_SUCCEEDED(list->get_Item(0, first.put()));
     EXPECT_EQ(list->get_Item(30, beyond.put()), control_error(9));
-    EXPECT_EQ(list->get_Item(2147483647, beyond.put()), control_error(6));
-    EXPECT_EQ(error_text(), L"Overflow|Brindle0100");
     EXPECT_FALSE(beyond);
     com_ptr<IUnknown> enumerator;
     com_ptr<IEnumVARIANT> items;

@@ -152,6 +152,16 @@ TEST_F(TavFso, EmptyFilesAndByteMembers) {
     SAFEARRAY* null_array = nullptr;  // an uninitialised array from a client
     ASSERT_HRESULT_SUCCEEDED(fso->PutFileB(target.get(), &null_array, yes, &ok));
     EXPECT_TRUE(read_raw(target).empty());
+    // No array at all is refused and touches nothing; it leaves no error object of an earlier
+    // call either (the missing file's 53 just before).
+    write_raw(target, {1, 2});
+    tavrin::unique_safearray nothing_read;
+    EXPECT_EQ(fso->GetFileB(path(L"missing.bin").get(), yes, nothing_read.put()), automation_error(53));
+    EXPECT_EQ(fso->PutFileB(target.get(), nullptr, yes, &ok), E_POINTER);
+    EXPECT_EQ(fso->AppendFileB(target.get(), nullptr, yes, &ok), E_POINTER);
+    EXPECT_EQ(fso->GetFileZone(target.get(), nullptr), E_POINTER);
+    EXPECT_EQ(last_error_info().description, L"") << "no stale error object";
+    EXPECT_EQ(read_raw(target), (Bytes{1, 2}));
 
     tavrin::unique_safearray back;
     write_raw(target, {9, 8, 7, 6});
@@ -189,12 +199,13 @@ TEST_F(TavFso, RaiseErrorsConventionOnRealFailures) {
     tavrin::unique_handle holder(CreateFileW(locked.get(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(holder.valid());
     unique_bstr text(L"new content");
-    for (const unique_bstr* target : {&readonly, &locked}) {
+    // A read-only file is a path/file access error (75); a file another program holds, 70.
+    for (const auto& [target, number] : {std::pair{&readonly, 75}, std::pair{&locked, 70}}) {
         VARIANT_BOOL ok = yes;
         EXPECT_EQ(fso->PutFile(target->get(), text.get(), no, &ok), S_OK);
         EXPECT_EQ(ok, no);
         HRESULT hr = fso->PutFile(target->get(), text.get(), yes, &ok);
-        EXPECT_TRUE(hr == automation_error(70) || hr == automation_error(75)) << std::hex << hr;
+        EXPECT_EQ(hr, automation_error(number)) << std::hex << hr;
         EXPECT_FALSE(last_error_info().description.empty());
         EXPECT_EQ(fso->AppendFile(target->get(), text.get(), no, &ok), S_OK);
         EXPECT_EQ(ok, no);

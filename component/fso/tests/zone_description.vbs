@@ -15,6 +15,9 @@ Check tav.GetFileDescription(file) = "", "no description yet"
 Check tav.SetFileDescription(file, "Monthly report"), "SetFileDescription creates Descript.ion"
 Check tav.GetFileDescription(P("REPORT.TXT")) = "Monthly report", "read back by any case of the name"
 Check 2 = (fso.GetFile(P("Descript.ion")).Attributes And 2), "the description file is hidden"
+Check tav.GetFileDescription(file & Chr(0) & "x") = "", "a name with a NUL has no description"
+Check Not tav.SetFileDescription(file & Chr(0) & "x", "other"), "and gets none"
+Check tav.GetFileZone(file & Chr(0) & "x") = 0 And Not tav.SetFileZone(file & Chr(0) & "x", 1), "nor a zone"
 
 fso.GetFile(P("Descript.ion")).Attributes = 0
 Finish

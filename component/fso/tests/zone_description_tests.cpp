@@ -133,6 +133,14 @@ TEST_F(FileMarks, DescriptionOfOneFile) {
 
     EXPECT_FALSE(set_description(path(L"no folder\\a.txt"), L"text"));
     EXPECT_EQ(description(path(L"no folder\\a.txt")), L"");
+
+    // Names the OEM code page (437 here) cannot hold would be written as question marks and
+    // collapse into one line: they get no description, and the file is not touched.
+    const std::string before = get(list);
+    EXPECT_FALSE(set_description(path(L"\x0431\x0438\x0431_\x65E5\x672C.dll"), L"library"));
+    EXPECT_FALSE(set_description(path(L"\x0433\x0434_\x65E5\x672C.dll"), L"other"));
+    EXPECT_EQ(get(list), before);
+    EXPECT_TRUE(set_description(path(L"caf\x00E9.txt"), L"in the code page")) << "a name OEM 437 holds";
 }
 
 }  // namespace

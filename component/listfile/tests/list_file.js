@@ -1,7 +1,7 @@
 // tavFSO.ReadStandardListFile late bound from JScript: defaults, items by position and key, the
 // null result and the error. (JScript's Enumerator does not work on collections under the test
-// platform; For Each is covered from VBScript. Count is a method of the Collection interface, so
-// JScript calls it with parentheses.)
+// platform; For Each is covered from VBScript. Count is a method of the Collection interface;
+// JScript may read it as a property too.)
 eval(new ActiveXObject("Scripting.FileSystemObject").OpenTextFile(new ActiveXObject("WScript.Shell").Environment("PROCESS")("TAVRIN_SCRIPT_PRELUDE")).ReadAll());
 var tav = new ActiveXObject("Brindle.tavFSO");
 makeTestFolder("tavlistjs");
@@ -11,6 +11,7 @@ writeTextFile(name, "# head\r\n  first  \nsecond\rthird");
 var list = tav.ReadStandardListFile(name, "#");
 check(list.Count() === 3, "three items over CR LF, LF and CR line ends (Count " + list.Count() + ")");
 check(same(list.Item(1), "first") && same(list.Item("3"), "third"), "by position and by key");
+check(list.Count === 3 && tav.ReadStandardListFile(name, "#").Count === 3, "Count read as a property");
 list = tav.ReadStandardListFile(name, "#", true, false);
 check(same(list.Item(1), "  first  "), "TrimStrings false keeps the blanks");
 

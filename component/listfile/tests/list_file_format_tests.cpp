@@ -1,6 +1,6 @@
 // Line splitting and the list-file item rules, as pure functions over text.
 #include "component/listfile/list_file_format.h"
-#include "component/listfile/text_lines.h"
+#include "component/files/text_lines.h"
 
 #include <gtest/gtest.h>
 

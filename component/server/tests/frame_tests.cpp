@@ -93,13 +93,14 @@ TEST_F(Frame, PlatformFailuresBecomeClassicRunTimeNumbers) {
         tavrin::unique_handle held(CreateFileW((folder + L"\\held.bin").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
         ASSERT_TRUE(held);
         none.reset(CreateFileW((folder + L"\\held.bin").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-        EXPECT_EQ(number_from_win32(GetLastError()), 75) << "sharing violation";
+        EXPECT_EQ(number_from_win32(GetLastError()), 70) << "sharing violation";
     }
     const std::pair<DWORD, long> table[] = {
-        {ERROR_ACCESS_DENIED, 70},     {ERROR_INVALID_NAME, 52},      {ERROR_DISK_FULL, 61},
+        {ERROR_ACCESS_DENIED, 75},     {ERROR_INVALID_NAME, 52},      {ERROR_DISK_FULL, 61},
         {ERROR_HANDLE_DISK_FULL, 61},  {ERROR_CRC, 57},               {ERROR_NOT_ENOUGH_MEMORY, 7},
         {ERROR_INVALID_PARAMETER, 5},  {ERROR_BAD_NETPATH, 76},       {ERROR_WRITE_PROTECT, 70},
         {ERROR_FILE_EXISTS, 75},       {ERROR_HANDLE_EOF, 62},        {ERROR_CALL_NOT_IMPLEMENTED, 75},
+        {ERROR_LOCK_VIOLATION, 70},    {ERROR_NETWORK_ACCESS_DENIED, 75},
     };
     for (const auto& [code, number] : table) EXPECT_EQ(number_from_win32(code), number) << code;
 
@@ -318,7 +319,7 @@ TEST_F(Frame, ListClassesAreZeroBasedOverTheInnerList) {
     EXPECT_EQ(streams->get_Item(count, beyond.put()), control_error(9));
     EXPECT_EQ(take_error_info().description, L"Subscript out of range");
     EXPECT_EQ(streams->get_Item(-1, beyond.put()), control_error(9));
-    EXPECT_EQ(streams->get_Item(0x7FFFFFFF, beyond.put()), control_error(6)) << "the position after it overflows";
+    EXPECT_EQ(streams->get_Item(0x7FFFFFFF, beyond.put()), control_error(9)) << "the largest Long is out of range too";
     EXPECT_FALSE(beyond);
 
     script_host host;
@@ -450,6 +451,36 @@ TEST_F(Frame, LateBoundArgumentsDefaultsAndResults) {
     DISPPARAMS too_many{three, nullptr, 3, 0};
     EXPECT_EQ(dispatch->Invoke(0, IID_NULL, 0, DISPATCH_METHOD, &too_many, by_key.put(), nullptr, nullptr),
               DISP_E_BADPARAMCOUNT);
+
+    // Malformed calls from C++ clients are refused before any member runs.
+    auto call_item = [&](VARIANT argument, UINT* bad, EXCEPINFO* info = nullptr) {
+        DISPPARAMS one{&argument, nullptr, 1, 0};
+        return dispatch->Invoke(0, IID_NULL, 0, DISPATCH_METHOD, &one, by_key.put(), info, bad);
+    };
+    VARIANT odd;
+    V_VT(&odd) = VT_BYREF | VT_BSTR;
+    V_BSTRREF(&odd) = nullptr;
+    UINT bad = 99;
+    EXPECT_EQ(call_item(odd, &bad), DISP_E_TYPEMISMATCH) << "a reference that points nowhere";
+    EXPECT_EQ(bad, 0u);
+    V_VT(&odd) = VT_BYREF | VT_VARIANT;
+    V_VARIANTREF(&odd) = nullptr;
+    EXPECT_EQ(call_item(odd, &bad), DISP_E_TYPEMISMATCH) << "a Variant reference that points nowhere";
+    V_VT(&odd) = VT_VECTOR | VT_I4;
+    EXPECT_EQ(call_item(odd, &bad), DISP_E_BADVARTYPE);
+    V_VT(&odd) = 0x7FFF;
+    EXPECT_EQ(call_item(odd, &bad), DISP_E_BADVARTYPE);
+    EXPECT_EQ(call_item(missing(), &bad), DISP_E_PARAMNOTOPTIONAL) << "a required argument passed as missing";
+    // A failing member is an exception also without EXCEPINFO; the error object has the values.
+    EXPECT_EQ(call_item(*long_variant(99).get(), nullptr), DISP_E_EXCEPTION);
+    EXPECT_EQ(take_error_info().description, L"Subscript out of range");
+    // A method that needs no arguments may be read as a property (JScript's c.Count).
+    unique_variant count;
+    DISPPARAMS none{};
+    ASSERT_HRESULT_SUCCEEDED(dispatch->Invoke(2, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, count.put(), nullptr, nullptr));
+    EXPECT_EQ(V_I4(count.get()), 1);
+    EXPECT_EQ(dispatch->Invoke(0, IID_NULL, 0, DISPATCH_PROPERTYPUT, &none, nullptr, nullptr, nullptr),
+              DISP_E_MEMBERNOTFOUND);
 }
 
 // A registration that fails part-way takes back only what it wrote: a working earlier one stays,
@@ -472,6 +503,29 @@ TEST_F(Frame, FailedRegistrationTakesBackOnlyItsOwnWrites) {
             EXPECT_EQ(register_server(failing), HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED)) << at;
             EXPECT_EQ(root.contents(), working) << "the earlier registration is intact after a failure at write " << at;
         }
+    }
+    {
+        // The ordered list's interface, registered by another library, is neither overwritten
+        // nor removed.
+        scratch_classes_root root(L"Software\\TavrinTests\\FrameRegistration");
+        tavrin::unique_hkey foreign;
+        ASSERT_EQ(RegCreateKeyExW(root.key(), L"Interface\\{A4C46780-499F-101B-BB78-00AA00383CBB}\\TypeLib", 0, nullptr,
+                                  0, KEY_ALL_ACCESS, nullptr, foreign.put(), nullptr),
+                  ERROR_SUCCESS);
+        const wchar_t other[] = L"{000204EF-0000-0000-C000-000000000046}";
+        RegSetValueExW(foreign.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(other), sizeof other);
+        foreign.reset();
+        const std::set<std::wstring> before = root.contents();
+        auto still_there = [&](const char* when) {
+            const std::set<std::wstring> now = root.contents();
+            for (const std::wstring& line : before)
+                EXPECT_EQ(now.count(line), 1u) << when << ": " << std::string(line.begin(), line.end());
+            EXPECT_EQ(now.count(L"Interface\\{A4C46780-499F-101B-BB78-00AA00383CBB}|=_Collection"), 0u) << when;
+        };
+        ASSERT_HRESULT_SUCCEEDED(register_server(default_registry_writer()));
+        still_there("registered");
+        ASSERT_HRESULT_SUCCEEDED(unregister_server());
+        still_there("unregistered");
     }
     {
         scratch_classes_root root(L"Software\\TavrinTests\\FrameRegistration");

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cwchar>
 #include <map>
 #include <set>
 #include <string>
@@ -19,6 +20,7 @@
 #include "documented.h"
 #include "registry_snapshot.h"
 #include "tests/support/com_test.h"
+#include "tests/support/test_files.h"
 
 using tavrin::com_ptr;
 using tavrin::unique_bstr;
@@ -589,8 +591,8 @@ TEST_F(Server, RegistrationWritesTheTableAndUnregistrationRemovesIt) {
         }
     }
     for (const std::wstring& line : expected) EXPECT_EQ(after_register.count(line), 1u) << line;
-    // The automation runtime's own _Collection entry is never written.
-    EXPECT_EQ(after_register.count(L"Interface\\{A4C46780-499F-101B-BB78-00AA00383CBB}\\"), 0u);
+    // Where no other library has registered _Collection, it is marshalled through ours too.
+    EXPECT_EQ(after_register.count(L"Interface\\{A4C46780-499F-101B-BB78-00AA00383CBB}\\TypeLib|=" + libid), 1u);
     std::set<std::wstring> left = {L"CLSID\\", L"CLSID\\{00000000-1111-2222-3333-444444444444}\\", L"Interface\\",
                                    L"TypeLib\\"};
     EXPECT_EQ(after_unregister, left) << "unregistering leaves what was there before";
@@ -661,10 +663,75 @@ TEST_F(Server, VersionResource) {
 
 namespace {
 
+// Every interface the library hands out, called early bound through its proxy from the
+// multithreaded apartment. A FileStream needs backup data the test platform does not give, so
+// its interface is checked for what the marshaller reads: the proxy class and the registered
+// type library that describes it.
+struct apartment_check {
+    std::wstring folder;  // holds list.txt (two items) and file.txt
+    std::wstring failures;
+};
+
+void handed_out_interfaces_cross(apartment_check& context) {
+    std::wstring& failures = context.failures;
+    auto check = [&](HRESULT hr, const wchar_t* what) {
+        wchar_t code[16];
+        swprintf(code, 16, L"%08lX", static_cast<unsigned long>(hr));
+        if (FAILED(hr)) failures += std::wstring(what) + L" " + code + L"; ";
+        return SUCCEEDED(hr);
+    };
+    unique_bstr list_name(context.folder + L"\\list.txt"), text_name(context.folder + L"\\file.txt"),
+        folder(context.folder), mask(L"*"), comment(L";");
+
+    com_ptr<_tavFSO> fso;
+    com_ptr<_Collection> list;
+    long count = 0;
+    if (check(CoCreateInstance(CLSID_tavFSO, nullptr, CLSCTX_INPROC_SERVER, IID__tavFSO, fso.put_void()), L"tavFSO") &&
+        check(fso->ReadStandardListFile(list_name.get(), comment.get(), VARIANT_TRUE, VARIANT_TRUE, VARIANT_FALSE,
+                                        VARIANT_TRUE, list.put()), L"ReadStandardListFile") &&
+        check(list->Count(&count), L"Collection.Count") && count != 2)
+        failures += L"Collection.Count is " + std::to_wstring(count) + L"; ";
+
+    com_ptr<_tavFoundedFiles> files, childs;
+    com_ptr<_FoundedFile> entry;
+    VARIANT_BOOL ok = VARIANT_FALSE;
+    unique_bstr name;
+    if (check(CoCreateInstance(CLSID_tavFoundedFiles, nullptr, CLSCTX_INPROC_SERVER, IID__tavFoundedFiles,
+                               files.put_void()), L"tavFoundedFiles") &&
+        check(files->Refresh(folder.get(), mask.get(), &ok), L"Refresh") && check(files->get_Item(0, entry.put()), L"Item"))
+        check(entry->get_FileName(name.put()), L"FoundedFile.FileName") && check(entry->get_Childs(childs.put()), L"Childs");
+
+    com_ptr<_tavShellFileInfo> shell;
+    com_ptr<_ShellFileIcon> icon;
+    com_ptr<_ShellFileEXE> exe;
+    long index = 0;
+    unique_bstr signature;
+    if (check(CoCreateInstance(CLSID_tavShellFileInfo, nullptr, CLSCTX_INPROC_SERVER, IID__tavShellFileInfo,
+                               shell.put_void()), L"tavShellFileInfo") &&
+        check(shell->ReadFile(text_name.get(), &ok), L"ShellFileInfo.ReadFile")) {
+        if (check(shell->get_Icon(icon.put()), L"Icon")) check(icon->get_Index(&index), L"ShellFileIcon.Index");
+        if (check(shell->get_EXEType(exe.put()), L"EXEType")) check(exe->get_Signature(signature.put()), L"ShellFileEXE.Signature");
+    }
+
+    com_ptr<_tavFileStreams> streams;
+    if (check(CoCreateInstance(CLSID_tavFileStreams, nullptr, CLSCTX_INPROC_SERVER, IID__tavFileStreams,
+                               streams.put_void()), L"tavFileStreams"))
+        check(streams->ReadFileStreams(text_name.get(), VARIANT_FALSE, &ok), L"ReadFileStreams");
+    CLSID proxy{};
+    com_ptr<ITypeLib> registered;
+    com_ptr<ITypeInfo> described;
+    if (check(CoGetPSClsid(IID__FileStream, &proxy), L"CoGetPSClsid(_FileStream)") &&
+        guid_text(proxy) != L"{00020424-0000-0000-C000-000000000046}")
+        failures += L"_FileStream is not marshalled through the type library; ";
+    if (check(LoadRegTypeLib(LIBID_Brindle, 2, 4, 0, registered.put()), L"LoadRegTypeLib"))
+        check(registered->GetTypeInfoOfGuid(IID__FileStream, described.put()), L"_FileStream in the registered library");
+}
+
 // Run on a thread of the multithreaded apartment: the tavFSO created there lives in a
 // single-threaded apartment of its own, and the client holds a proxy.
-DWORD WINAPI older_identities_from_another_apartment(void* context) {
-    auto* failures = static_cast<std::wstring*>(context);
+DWORD WINAPI older_identities_from_another_apartment(void* parameter) {
+    auto* context = static_cast<apartment_check*>(parameter);
+    std::wstring* failures = &context->failures;
     if (FAILED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))) {
         *failures = L"CoInitializeEx";
         return 1;
@@ -692,6 +759,7 @@ DWORD WINAPI older_identities_from_another_apartment(void* context) {
             if (FAILED(hr) || !bytes) *failures += L"GetFileB through " + iid + L"; ";
             if (bytes) SafeArrayDestroy(bytes);
         }
+        handed_out_interfaces_cross(*context);
     }
     CoUninitialize();
     return 0;
@@ -700,10 +768,13 @@ DWORD WINAPI older_identities_from_another_apartment(void* context) {
 }  // namespace
 
 TEST_F(Server, EveryIdentityServesClientsOfOtherApartments) {
-    std::wstring failures;
+    test_support::scratch_folder scratch(L"brindle_mta_");
+    scratch.put(L"list.txt", "alpha\r\nbeta\r\n");
+    scratch.put(L"file.txt", "text");
+    apartment_check context{scratch.path(), {}};
     tavrin::unique_kernel_handle thread(
-        CreateThread(nullptr, 0, older_identities_from_another_apartment, &failures, 0, nullptr));
+        CreateThread(nullptr, 0, older_identities_from_another_apartment, &context, 0, nullptr));
     ASSERT_TRUE(thread.valid());
     ASSERT_EQ(WaitForSingleObject(thread.get(), 60000), WAIT_OBJECT_0);
-    EXPECT_TRUE(failures.empty()) << std::string(failures.begin(), failures.end());
+    EXPECT_TRUE(context.failures.empty()) << std::string(context.failures.begin(), context.failures.end());
 }

@@ -16,6 +16,11 @@ Check info.DisplayName = "" And info.hSystemImageList = 0, "and empty values"
 r = info.ReadFile(file)
 Check r = True And VarType(r) = vbBoolean, "ReadFile of a text file is True"
 Check info.FileName = file, "FileName is the path read"
+Check info.ReadFile("\\?\" & file) And info.FileName = "\\?\" & file, "a \\?\ name of an existing file reads"
+Check Not info.ReadFile(P("*.txt")) And info.DisplayName = "", "a wildcard name is refused"
+Check Not info.ReadFile(String(260, "a")), "a relative name too long for the shell is refused"
+Check Not info.ReadFile(file & Chr(0) & "x"), "a name with a NUL is refused"
+r = info.ReadFile(file)
 Check Left(info.DisplayName, 4) = "note", "DisplayName: " & info.DisplayName
 Check info.TypeName <> "", "TypeName: " & info.TypeName
 Check 0 <> (info.Attributes And &H40000000) And 0 = (info.Attributes And &H20000000), "a file of the file system, no folder"

@@ -11,6 +11,7 @@ Set fv = CreateObject("Brindle.tavFileVersion")
 
 CheckEqual "GetLanguageName(1033) on a new object", Len(fv.GetLanguageName(1033)) > 0, True
 CheckEqual "LanguageName on a new object", fv.LanguageName, ""
+CheckEqual "ReadFile of the DLL's name followed by a NUL", fv.ReadFile(dll & Chr(0) & ".x"), False
 CheckEqual "ReadFile(Brindle0100.dll)", fv.ReadFile(dll), True
 CheckEqual "FileName", fv.FileName, dll
 CheckEqual "file version", fv.FileVerMajor & "." & fv.FileVerMinor & "." & fv.FileVerRevisionMajor & "." & fv.FileVerRevisionMinor, "1.0.0.6"

@@ -94,6 +94,11 @@ TEST(Paths, DirectoryAndNameParts) {
     EXPECT_EQ(call(tsGetFilePath, L"C:/dir/sub/a.txt"), L"C:/dir/sub");
     EXPECT_EQ(call(tsGetFilePath, L"\\\\server\\share\\a.txt"), L"\\\\server\\share");
     EXPECT_EQ(call(tsGetFilePath, L"C:\\dir\\"), L"C:\\dir");
+    // A drive root keeps its backslash behind every prefix; a drive-relative name keeps its drive.
+    EXPECT_EQ(call(tsGetFilePath, L"\\\\?\\C:\\a.txt"), L"\\\\?\\C:\\");
+    EXPECT_EQ(call(tsGetFilePath, L"\\\\.\\C:\\a.txt"), L"\\\\.\\C:\\");
+    EXPECT_EQ(call(tsGetFilePath, L"\\\\?\\C:\\dir\\a.txt"), L"\\\\?\\C:\\dir");
+    EXPECT_EQ(call(tsGetFilePath, L"C:a.txt"), L"C:");
     EXPECT_EQ(call(tsGetFilePath, nullptr), L"");
 
     EXPECT_EQ(call(tsGetFileName, L"C:\\dir\\a.txt"), L"a.txt");
