@@ -1,7 +1,6 @@
 #include "component/descriptions/description_file.h"
 
 #include "common/unique_bstr.h"
-#include "common/unique_handle.h"
 #include "component/descriptions/description_format.h"
 #include "component/files/text_lines.h"
 #include "component/server/errors.h"
@@ -26,35 +25,6 @@ unique_bstr converted(text_conversion convert, std::wstring_view text) {
     return out;
 }
 
-DWORD last_error_or(DWORD fallback) {
-    DWORD e = GetLastError();
-    return e ? e : fallback;
-}
-
-// The whole file into `bytes`, opened as the whole-file members open it (others may read it
-// meanwhile, not write it; 2 GiB or more is refused). Read into a string rather than a byte
-// array, because an ASCII file's entries keep pointing into these bytes.
-DWORD read_bytes(const wchar_t* file_name, std::string& bytes) {
-    std::wstring resolved;
-    if (DWORD e = files::resolve_file_name(file_name, resolved)) return e;
-    tavrin::unique_handle file(CreateFileW(resolved.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                           FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!file) return last_error_or(ERROR_OPEN_FAILED);
-    if (GetFileType(file.get()) != FILE_TYPE_DISK) return files::error_not_a_disk_file;
-    LARGE_INTEGER length{};
-    if (!GetFileSizeEx(file.get(), &length)) return last_error_or(ERROR_READ_FAULT);
-    if (static_cast<unsigned long long>(length.QuadPart) > files::max_whole_file_size) return ERROR_FILE_TOO_LARGE;
-    bytes.resize(static_cast<std::size_t>(length.QuadPart));
-    for (std::size_t done = 0; done < bytes.size();) {
-        DWORD got = 0;
-        DWORD want = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 20));
-        if (!ReadFile(file.get(), bytes.data() + done, want, &got, nullptr)) return last_error_or(ERROR_READ_FAULT);
-        if (got == 0) return ERROR_HANDLE_EOF;  // the file shrank under us
-        done += got;
-    }
-    return ERROR_SUCCESS;
-}
-
 // Whether every byte, read as ANSI text and written back, is the same byte again. Then the
 // chain below (bytes as ANSI text, back to bytes, read as OEM) is the OEM reading of the bytes
 // themselves, and writing the other way round is the OEM writing of the text: one conversion
@@ -75,7 +45,7 @@ bool ansi_keeps_every_byte() noexcept {
 
 // The OEM reading of the bytes in one call; false when the platform refuses it.
 bool read_as_oem(const std::string& bytes, std::wstring& text) {
-    const int size = static_cast<int>(bytes.size());  // below 2 GiB: read_bytes refuses more
+    const int size = static_cast<int>(bytes.size());  // below 2 GiB: read_whole_file refuses more
     int chars = MultiByteToWideChar(CP_OEMCP, 0, bytes.data(), size, nullptr, 0);
     if (chars <= 0) return false;
     text.resize(static_cast<std::size_t>(chars));
@@ -153,8 +123,10 @@ DWORD read_description_file(const wchar_t* file_name, description_list& list) {
     DWORD attributes = GetFileAttributesW(file_name);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) return ERROR_ACCESS_DENIED;
 
+    std::wstring resolved;
+    if (DWORD e = files::resolve_file_name(file_name, resolved)) return e;
     std::string bytes;
-    if (DWORD error = read_bytes(file_name, bytes)) return error;
+    if (DWORD error = files::read_whole_file(resolved, bytes)) return error;
     if (text::is_ascii(std::string_view(bytes))) {
         // ASCII reads the same in every code page: the entries point into the bytes themselves.
         const std::string_view kept = list.keep(std::move(bytes));
@@ -214,7 +186,7 @@ std::string encode_description_file(const description_list& list) {
     return std::string(lock.data<const char>(), lock.count());
 }
 
-DWORD write_description_file(const wchar_t* file_name, const description_list& list, const files::file_writer& write) {
+DWORD write_description_file(const wchar_t* file_name, const description_list& list) {
     std::wstring resolved;
     if (DWORD e = files::resolve_file_name(file_name, resolved)) return e;
     const std::string bytes = encode_description_file(list);
@@ -226,7 +198,6 @@ DWORD write_description_file(const wchar_t* file_name, const description_list& l
     files::replace_options options;
     options.set_attributes = true;
     options.attributes = FILE_ATTRIBUTE_HIDDEN;
-    options.write = &write;
     if (DWORD error = files::replace_file(resolved, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(),
                                           options)) {
         if (old_attributes != INVALID_FILE_ATTRIBUTES) SetFileAttributesW(resolved.c_str(), old_attributes);

@@ -29,7 +29,6 @@ std::string encode_description_file(const description_list& list);
 // built first and replaces the old file in one step, so a failure at any point (it gives the
 // platform error; a failed conversion throws) leaves the old file as it was, attributes
 // included. Read-only, hidden and system attributes of the old file do not stop the write.
-DWORD write_description_file(const wchar_t* file_name, const description_list& list,
-                             const files::file_writer& write = files::default_file_writer());
+DWORD write_description_file(const wchar_t* file_name, const description_list& list);
 
 }  // namespace brindle::descriptions

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <new>
+#include <optional>
+#include <vector>
 
 #include "common/unique_handle.h"
 
@@ -19,6 +21,10 @@ constexpr DWORD settable_attributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_H
                                       FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE |
                                       FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
+constexpr DWORD share_all = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+const file_platform& os() { return platform(); }
+
 DWORD last_error_or(DWORD fallback) {
     DWORD e = GetLastError();
     return e ? e : fallback;
@@ -28,17 +34,41 @@ bool starts_with(std::wstring_view text, std::wstring_view prefix) {
     return text.size() >= prefix.size() && text.compare(0, prefix.size(), prefix) == 0;
 }
 
-DWORD write_all(HANDLE file, const unsigned char* data, std::size_t size, const file_writer& write) {
+HANDLE open_file(const std::wstring& name, DWORD access, DWORD share, DWORD disposition, DWORD flags = 0) {
+    SetLastError(ERROR_SUCCESS);
+    return os().create(name.c_str(), access, share, disposition, flags);
+}
+
+DWORD write_all(HANDLE file, const unsigned char* data, std::size_t size) {
     while (size > 0) {
         DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size, max_chunk));
         DWORD written = 0;
         SetLastError(ERROR_SUCCESS);
-        if (!write(file, data, chunk, &written)) return last_error_or(ERROR_WRITE_FAULT);
+        if (!os().write(file, data, chunk, &written)) return last_error_or(ERROR_WRITE_FAULT);
         if (written == 0) return ERROR_WRITE_FAULT;
         data += written;
         size -= written;
     }
     return ERROR_SUCCESS;
+}
+
+// Reads exactly `size` bytes from the file's current position.
+DWORD read_all(HANDLE file, unsigned char* data, std::size_t size) {
+    for (std::size_t done = 0; done < size;) {
+        DWORD got = 0;
+        DWORD want = static_cast<DWORD>(std::min<std::size_t>(size - done, max_chunk));
+        SetLastError(ERROR_SUCCESS);
+        if (!os().read(file, data + done, want, &got)) return last_error_or(ERROR_READ_FAULT);
+        if (got == 0) return ERROR_HANDLE_EOF;  // the file shrank under us
+        done += got;
+    }
+    return ERROR_SUCCESS;
+}
+
+bool seek(HANDLE file, LONGLONG to) {
+    LARGE_INTEGER at;
+    at.QuadPart = to;
+    return SetFilePointerEx(file, at, nullptr, FILE_BEGIN) != FALSE;
 }
 
 DWORD refuse_other_than_disk_files(HANDLE file) {
@@ -60,8 +90,7 @@ bool has_stream_part(const std::wstring& full) {
 }
 
 DWORD hard_link_count(const std::wstring& full) {
-    unique_handle file(CreateFileW(full.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    unique_handle file(CreateFileW(full.c_str(), 0, share_all, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     BY_HANDLE_FILE_INFORMATION info{};
     if (!file || !GetFileInformationByHandle(file.get(), &info)) return 1;
     return info.nNumberOfLinks;
@@ -75,8 +104,7 @@ std::wstring final_path_of(const std::wstring& full) {
     static const auto call = reinterpret_cast<get_final_path>(
         GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetFinalPathNameByHandleW"));
     if (!call) return full;
-    unique_handle file(CreateFileW(full.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    unique_handle file(CreateFileW(full.c_str(), 0, share_all, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!file) return full;
     std::wstring path(MAX_PATH, L'\0');
     for (int attempt = 0; attempt < 2; ++attempt) {
@@ -91,60 +119,99 @@ std::wstring final_path_of(const std::wstring& full) {
     return full;
 }
 
-// Marks an open file to be removed when its last handle closes (or takes the mark back), so that
-// a temporary file goes with the process however the process ends. Hosts without the call keep
-// the file until the destructor below removes it.
-bool set_delete_on_close(HANDLE file, bool remove) {
-    using set_information = BOOL(WINAPI*)(HANDLE, int, void*, DWORD);
-    static const auto call = reinterpret_cast<set_information>(
-        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetFileInformationByHandle"));
-    if (!call) return false;
-    constexpr int file_disposition_info = 4;
-    struct {
-        BOOLEAN DeleteFile;
-    } disposition{static_cast<BOOLEAN>(remove ? TRUE : FALSE)};
-    return call(file, file_disposition_info, &disposition, sizeof disposition) != FALSE;
+// A name beside `folder` that no file has yet ("~tav....tmp"); the caller creates it with
+// CREATE_NEW and asks again when somebody was first.
+std::wstring unique_name(const std::wstring& folder, unsigned attempt, const wchar_t* extension) {
+    wchar_t suffix[48];
+    wsprintfW(suffix, L"~tav%08lX%04X%s", GetTickCount() ^ (GetCurrentProcessId() << 12),
+              static_cast<unsigned>(attempt * 7919u + GetCurrentThreadId()) & 0xFFFFu, extension);
+    return folder + suffix;
 }
 
-// A new, empty, uniquely named file beside the target, opened for writing and marked for
-// removal; removed again unless keep() and commit() are called.
+// Waits out a virus scanner or an indexer that holds a file for a moment: `step` is tried again
+// while it fails for a holder, for about 400 ms in all.
+template <class Step>
+DWORD retried_while_held(Step&& step) {
+    static constexpr DWORD pauses[] = {0, 2, 5, 10, 15, 20, 25, 30, 40, 50, 60, 70, 75};
+    DWORD e = ERROR_SUCCESS;
+    for (DWORD pause : pauses) {
+        if (pause) Sleep(pause);
+        e = step();
+        if (e != ERROR_SHARING_VIOLATION && e != ERROR_ACCESS_DENIED && e != ERROR_LOCK_VIOLATION) break;
+    }
+    return e;
+}
+
+// A new, empty, uniquely named file, open for writing and marked to go when its handle closes:
+// however the process ends, it does not stay behind. It is kept only when it takes the target's
+// name (put_in_place) or is handed over under its own name (release_name).
 class temporary_file {
 public:
+    temporary_file() = default;
+    temporary_file(const temporary_file&) = delete;
+    temporary_file& operator=(const temporary_file&) = delete;
+    ~temporary_file() {
+        handle_.reset();  // a marked file goes with its handle
+        if (!name_.empty() && !marked_) os().remove(name_.c_str());
+    }
+
     DWORD create(const std::wstring& folder) {
         for (unsigned attempt = 0; attempt < 100; ++attempt) {
-            wchar_t suffix[40];
-            wsprintfW(suffix, L"~tav%08lX%04X.tmp", GetTickCount() ^ (GetCurrentProcessId() << 12),
-                      static_cast<unsigned>(attempt * 7919u + GetCurrentThreadId()) & 0xFFFFu);
-            name_ = folder + suffix;
+            std::wstring name = unique_name(folder, attempt, L".tmp");
             // Not FILE_ATTRIBUTE_TEMPORARY: that would keep the content in the cache, and it has
-            // to be on the disk before it takes the target's place.
-            handle_.reset(CreateFileW(name_.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
-                                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+            // to be on the disk before it takes the target's place. Shared for deleting, so that
+            // a rename by name can take it while it is open.
+            handle_.reset(open_file(name, GENERIC_READ | GENERIC_WRITE | DELETE | WRITE_DAC, share_all, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN));
             if (handle_) {
-                marked_ = set_delete_on_close(handle_.get(), true);
+                name_ = std::move(name);
+                marked_ = os().set_delete_on_close(handle_.get(), true) != FALSE;
                 return ERROR_SUCCESS;
             }
-            DWORD e = GetLastError();
-            name_.clear();
+            DWORD e = last_error_or(ERROR_OPEN_FAILED);
             if (e != ERROR_FILE_EXISTS && e != ERROR_ALREADY_EXISTS) return e;
         }
         return ERROR_FILE_EXISTS;
     }
     HANDLE handle() const { return handle_.get(); }
     const std::wstring& name() const { return name_; }
-    // Flushes the content to the disk, takes back the removal mark and closes the file.
-    DWORD keep() {
-        if (!FlushFileBuffers(handle_.get())) return last_error_or(ERROR_WRITE_FAULT);
-        if (marked_ && !set_delete_on_close(handle_.get(), false)) return last_error_or(ERROR_WRITE_FAULT);
+
+    // The attributes of the file before it takes the target's place. Through the handle where the
+    // platform can, since a file marked for removal cannot be opened again by name.
+    DWORD set_attributes(DWORD attributes) {
+        attributes &= settable_attributes;
+        if (!attributes) attributes = FILE_ATTRIBUTE_NORMAL;
+        if (!os().set_attributes(handle_.get(), name_.c_str(), attributes)) return last_error_or(ERROR_ACCESS_DENIED);
+        return ERROR_SUCCESS;
+    }
+
+    // Takes the name `target`, replacing whatever file has it, in one rename. The removal mark is
+    // taken back just before and set again when the rename fails.
+    DWORD put_in_place(const std::wstring& target) {
+        if (marked_) {
+            if (!os().set_delete_on_close(handle_.get(), false)) return last_error_or(ERROR_ACCESS_DENIED);
+            marked_ = false;
+        }
+        SetLastError(ERROR_SUCCESS);
+        if (os().rename(handle_.get(), name_.c_str(), target.c_str())) {
+            name_.clear();
+            handle_.reset();
+            return ERROR_SUCCESS;
+        }
+        DWORD e = last_error_or(ERROR_ACCESS_DENIED);
+        marked_ = os().set_delete_on_close(handle_.get(), true) != FALSE;
+        return e;
+    }
+
+    // Closes the file and leaves it under its own name (for a call that needs it closed); the
+    // destructor removes it unless release_name() says somebody took it.
+    DWORD close_unmarked() {
+        if (marked_ && !os().set_delete_on_close(handle_.get(), false)) return last_error_or(ERROR_ACCESS_DENIED);
         marked_ = false;
         handle_.reset();
         return ERROR_SUCCESS;
     }
-    void commit() { name_.clear(); }
-    ~temporary_file() {
-        handle_.reset();
-        if (!name_.empty()) DeleteFileW(name_.c_str());
-    }
+    void release_name() { name_.clear(); }
 
 private:
     unique_handle handle_;
@@ -152,33 +219,172 @@ private:
     bool marked_ = false;
 };
 
+// What the old file carries besides its content, taken over by the new one before it takes the
+// old one's name, as ReplaceFile would: its creation time, its security and its named streams
+// (where the file system has them). None of these stops the write when it cannot be carried over.
+void carry_over_identity(const std::wstring& target, temporary_file& temp) {
+    WIN32_FILE_ATTRIBUTE_DATA old{};
+    if (GetFileAttributesExW(target.c_str(), GetFileExInfoStandard, &old))
+        SetFileTime(temp.handle(), &old.ftCreationTime, nullptr, nullptr);
+
+    DWORD needed = 0;
+    GetFileSecurityW(target.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &needed);
+    if (needed > 0) {
+        std::vector<unsigned char> security(needed);
+        if (GetFileSecurityW(target.c_str(), DACL_SECURITY_INFORMATION, security.data(), needed, &needed))
+            SetKernelObjectSecurity(temp.handle(), DACL_SECURITY_INFORMATION, security.data());
+    }
+
+    // Named streams, through FindFirstStreamW where the platform has it (Vista and later).
+    struct stream_data {
+        LARGE_INTEGER size;
+        wchar_t name[MAX_PATH + 36];
+    };
+    using find_first = HANDLE(WINAPI*)(const wchar_t*, int, void*, DWORD);
+    using find_next = BOOL(WINAPI*)(HANDLE, void*);
+    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    static const auto first = reinterpret_cast<find_first>(GetProcAddress(kernel, "FindFirstStreamW"));
+    static const auto next = reinterpret_cast<find_next>(GetProcAddress(kernel, "FindNextStreamW"));
+    if (!first || !next) return;
+    stream_data found{};
+    tavrin::unique_find streams(first(target.c_str(), 0, &found, 0));
+    if (!streams) return;
+    std::vector<unsigned char> buffer;
+    do {
+        std::wstring_view stream = found.name;  // ":name:$DATA"; the main stream is "::$DATA"
+        if (stream == L"::$DATA") continue;
+        unique_handle from(CreateFileW((target + std::wstring(stream)).c_str(), GENERIC_READ, share_all, nullptr,
+                                       OPEN_EXISTING, 0, nullptr));
+        unique_handle to(CreateFileW((temp.name() + std::wstring(stream)).c_str(), GENERIC_WRITE, 0, nullptr,
+                                     CREATE_ALWAYS, 0, nullptr));
+        if (!from || !to) continue;
+        buffer.resize(max_chunk);
+        DWORD got = 0, written = 0;
+        while (ReadFile(from.get(), buffer.data(), max_chunk, &got, nullptr) && got > 0 &&
+               WriteFile(to.get(), buffer.data(), got, &written, nullptr) && written == got) {
+        }
+    } while (next(streams.get(), &found));
+}
+
+// The file written over its old bytes, which are kept aside (in a temporary file beside it, or in
+// the temporary folder where none can be made beside it) until the new content is all written:
+// a failure part-way puts them back, so the old content stays under every name of the file. A
+// file that has to grow is grown before any old byte is overwritten, so a full disk or a size
+// limit is found while nothing is changed yet.
+DWORD write_in_place(const std::wstring& full, const unsigned char* data, std::size_t size) {
+    unique_handle file(open_file(full, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL));
+    if (!file) return last_error_or(ERROR_OPEN_FAILED);
+    const bool created = GetLastError() != ERROR_ALREADY_EXISTS;
+    if (DWORD e = refuse_other_than_disk_files(file.get())) return e;
+    LARGE_INTEGER length{};
+    if (!GetFileSizeEx(file.get(), &length)) return last_error_or(ERROR_READ_FAULT);
+    const LONGLONG old_size = length.QuadPart;
+    auto undo_creation = [&](DWORD error) {
+        if (created) {
+            file.reset();
+            os().remove(full.c_str());
+        }
+        return error;
+    };
+
+    // The old bytes the new content will cover.
+    const std::size_t kept = static_cast<std::size_t>(std::min<unsigned long long>(old_size, size));
+    temporary_file aside;
+    if (kept > 0) {
+        DWORD e = aside.create(folder_of(full));
+        if (e) {
+            wchar_t temp_folder[MAX_PATH + 1];
+            DWORD n = GetTempPathW(MAX_PATH + 1, temp_folder);
+            if (n == 0 || n > MAX_PATH || (e = aside.create(temp_folder))) return e;
+        }
+        std::vector<unsigned char> buffer;
+        try {
+            buffer.resize(std::min<std::size_t>(kept, max_chunk));
+        } catch (const std::bad_alloc&) {
+            return ERROR_NOT_ENOUGH_MEMORY;
+        }
+        if (!seek(file.get(), 0)) return last_error_or(ERROR_SEEK);
+        for (std::size_t done = 0; done < kept;) {
+            const std::size_t piece = std::min(buffer.size(), kept - done);
+            if (DWORD e2 = read_all(file.get(), buffer.data(), piece)) return e2;
+            if (DWORD e2 = write_all(aside.handle(), buffer.data(), piece)) return e2;
+            done += piece;
+        }
+    }
+
+    if (static_cast<unsigned long long>(old_size) < size && !os().set_size(file.get(), static_cast<LONGLONG>(size))) {
+        DWORD e = last_error_or(ERROR_DISK_FULL);
+        os().set_size(file.get(), old_size);
+        return undo_creation(e);
+    }
+    DWORD e = ERROR_SUCCESS;
+    if (!seek(file.get(), 0)) e = last_error_or(ERROR_SEEK);
+    if (!e) e = write_all(file.get(), data, size);
+    if (!e && !os().set_size(file.get(), static_cast<LONGLONG>(size))) e = last_error_or(ERROR_WRITE_FAULT);
+    if (!e && !os().flush(file.get())) e = last_error_or(ERROR_WRITE_FAULT);
+    if (!e) return ERROR_SUCCESS;
+
+    // Puts the old bytes back and the old length with them.
+    std::vector<unsigned char> buffer(std::min<std::size_t>(kept, max_chunk));
+    if (kept > 0 && seek(aside.handle(), 0) && seek(file.get(), 0)) {
+        for (std::size_t done = 0; done < kept;) {
+            const std::size_t piece = std::min(buffer.size(), kept - done);
+            if (read_all(aside.handle(), buffer.data(), piece) || write_all(file.get(), buffer.data(), piece)) break;
+            done += piece;
+        }
+    }
+    os().set_size(file.get(), old_size);
+    os().flush(file.get());
+    return undo_creation(e);
+}
+
+// The temporary file takes the target's name through ReplaceFile, which can also replace a file
+// that its holders keep open with delete sharing. The old file goes to a backup name of our own
+// and is removed afterwards; each documented failure is undone so that the target's name ends
+// with the new content or the old, never with neither, and nothing of ours stays beside it.
+DWORD replace_through_backup(const std::wstring& target, temporary_file& temp) {
+    if (DWORD e = temp.close_unmarked()) return e;
+    const std::wstring folder = folder_of(target);
+    std::wstring backup;
+    for (unsigned attempt = 0; attempt < 100 && backup.empty(); ++attempt) {
+        backup = unique_name(folder, attempt, L".bak");
+        if (GetFileAttributesW(backup.c_str()) != INVALID_FILE_ATTRIBUTES) backup.clear();
+    }
+    auto exists = [](const std::wstring& name) { return GetFileAttributesW(name.c_str()) != INVALID_FILE_ATTRIBUTES; };
+    SetLastError(ERROR_SUCCESS);
+    if (os().replace(target.c_str(), temp.name().c_str(), backup.c_str())) {
+        temp.release_name();
+        os().remove(backup.c_str());  // readers that still hold the old file keep it until they close it
+        return ERROR_SUCCESS;
+    }
+    const DWORD e = last_error_or(ERROR_UNABLE_TO_MOVE_REPLACEMENT);
+    if (exists(target)) {
+        // The target kept its name (ERROR_UNABLE_TO_REMOVE_REPLACED, ERROR_UNABLE_TO_MOVE_REPLACEMENT
+        // with a backup name, and the failures before anything moved).
+        if (exists(backup)) os().remove(backup.c_str());
+        return e;
+    }
+    // The old file went to the backup name and the new one did not take its place
+    // (ERROR_UNABLE_TO_MOVE_REPLACEMENT_2), or the target was gone already: the new content
+    // takes the name, or else the old content comes back.
+    if (exists(temp.name()) && os().move(temp.name().c_str(), target.c_str())) {
+        temp.release_name();
+        if (exists(backup)) os().remove(backup.c_str());
+        return ERROR_SUCCESS;
+    }
+    if (exists(backup)) os().move(backup.c_str(), target.c_str());
+    return e;
+}
+
 DWORD apply_attributes(const std::wstring& full, DWORD attributes) {
     attributes &= settable_attributes;
-    if (!SetFileAttributesW(full.c_str(), attributes ? attributes : FILE_ATTRIBUTE_NORMAL))
+    if (!os().set_attributes(nullptr, full.c_str(), attributes ? attributes : FILE_ATTRIBUTE_NORMAL))
         return last_error_or(ERROR_ACCESS_DENIED);
     return ERROR_SUCCESS;
 }
 
-// Truncate and write through the file's own name, as a plain write does.
-DWORD write_in_place(const std::wstring& full, const unsigned char* data, std::size_t size, const file_writer& write) {
-    unique_handle file(CreateFileW(full.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return last_error_or(ERROR_OPEN_FAILED);
-    if (DWORD e = refuse_other_than_disk_files(file.get())) return e;
-    if (DWORD e = write_all(file.get(), data, size, write)) return e;
-    if (!SetEndOfFile(file.get())) return last_error_or(ERROR_WRITE_FAULT);
-    if (!FlushFileBuffers(file.get())) return last_error_or(ERROR_WRITE_FAULT);
-    return ERROR_SUCCESS;
-}
-
 }  // namespace
-
-const file_writer& default_file_writer() {
-    static const file_writer writer = [](HANDLE file, const void* data, DWORD size, DWORD* written) {
-        return WriteFile(file, data, size, written, nullptr);
-    };
-    return writer;
-}
 
 bool is_usable_name(std::wstring_view name) noexcept {
     return !name.empty() && name.find(L'\0') == std::wstring_view::npos;
@@ -212,42 +418,48 @@ DWORD resolve_file_name(std::wstring_view name, std::wstring& resolved) {
     return ERROR_SUCCESS;
 }
 
-DWORD read_whole_file(const std::wstring& resolved, tavrin::unique_safearray& bytes) {
-    unique_handle file(CreateFileW(resolved.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                   FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+namespace {
+
+// The whole file into storage `allocate(size)` provides.
+template <class Allocate>
+DWORD read_into(const std::wstring& resolved, Allocate&& allocate) {
+    unique_handle file(open_file(resolved, GENERIC_READ, share_all, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN));
     if (!file) return last_error_or(ERROR_OPEN_FAILED);
     if (DWORD e = refuse_other_than_disk_files(file.get())) return e;
-
     LARGE_INTEGER length{};
     if (!GetFileSizeEx(file.get(), &length)) return last_error_or(ERROR_READ_FAULT);
     if (static_cast<unsigned long long>(length.QuadPart) > max_whole_file_size) return ERROR_FILE_TOO_LARGE;
-
-    std::size_t size = static_cast<std::size_t>(length.QuadPart);
+    const std::size_t size = static_cast<std::size_t>(length.QuadPart);
+    unsigned char* target = nullptr;
     try {
-        bytes = tavrin::make_byte_array(size);
+        target = allocate(size);
     } catch (const std::bad_alloc&) {
         return ERROR_NOT_ENOUGH_MEMORY;
     }
-    if (size == 0) return ERROR_SUCCESS;
+    return read_all(file.get(), target, size);
+}
 
-    tavrin::safearray_lock lock(bytes.get());
-    unsigned char* target = lock.data();
-    std::size_t done = 0;
-    while (done < size) {
-        DWORD got = 0;
-        DWORD want = static_cast<DWORD>(std::min<std::size_t>(size - done, max_chunk));
-        if (!ReadFile(file.get(), target + done, want, &got, nullptr)) return last_error_or(ERROR_READ_FAULT);
-        if (got == 0) return ERROR_HANDLE_EOF;  // the file shrank under us
-        done += got;
-    }
-    return ERROR_SUCCESS;
+}  // namespace
+
+DWORD read_whole_file(const std::wstring& resolved, tavrin::unique_safearray& bytes) {
+    std::optional<tavrin::safearray_lock> lock;
+    return read_into(resolved, [&](std::size_t size) {
+        bytes = tavrin::make_byte_array(size);
+        lock.emplace(bytes.get());
+        return lock->data();
+    });
+}
+
+DWORD read_whole_file(const std::wstring& resolved, std::string& bytes) {
+    return read_into(resolved, [&](std::size_t size) {
+        bytes.assign(size, '\0');
+        return reinterpret_cast<unsigned char*>(bytes.data());
+    });
 }
 
 DWORD replace_file(const std::wstring& resolved, const unsigned char* data, std::size_t size,
                    const replace_options& options, write_mode* mode) {
-    const file_writer& write = options.write ? *options.write : default_file_writer();
-    write_mode used = write_mode::replace;
-    if (mode) *mode = used;
+    if (mode) *mode = write_mode::replace;
     if (resolved.empty()) return ERROR_INVALID_NAME;
 
     // Checked here because not every file system refuses such writes by itself (a privileged
@@ -262,67 +474,45 @@ DWORD replace_file(const std::wstring& resolved, const unsigned char* data, std:
     }
     const DWORD final_attributes =
         options.set_attributes ? options.attributes : (exists ? old_attributes : FILE_ATTRIBUTE_NORMAL);
-    auto write_through = [&](const std::wstring& name) -> DWORD {
-        used = write_mode::in_place;
-        if (mode) *mode = used;
-        if (DWORD e = write_in_place(name, data, size, write)) return e;
+    auto in_place = [&](const std::wstring& name) -> DWORD {
+        if (mode) *mode = write_mode::in_place;
+        if (DWORD e = write_in_place(name, data, size)) return e;
         return options.set_attributes ? apply_attributes(name, final_attributes) : ERROR_SUCCESS;
     };
-    if (has_stream_part(resolved)) return write_through(resolved);
+    if (has_stream_part(resolved)) return in_place(resolved);
 
     // A name that reaches its file through a symbolic link is written through to that file: the
     // link stays a link, and the replacement happens beside the file itself (on its volume).
     const std::wstring target = exists ? final_path_of(resolved) : resolved;
-    auto in_place = [&] { return write_through(target); };
-    if (exists && ((old_attributes & FILE_ATTRIBUTE_REPARSE_POINT) || hard_link_count(target) > 1)) return in_place();
+    if (exists && ((old_attributes & FILE_ATTRIBUTE_REPARSE_POINT) || hard_link_count(target) > 1))
+        return in_place(target);
 
     temporary_file temp;
     if (DWORD e = temp.create(folder_of(target))) {
         // A folder where files may be changed but not created.
-        if (e == ERROR_ACCESS_DENIED && exists) return in_place();
+        if (e == ERROR_ACCESS_DENIED && exists) return in_place(target);
         return e;
     }
-    if (DWORD e = write_all(temp.handle(), data, size, write)) return e;
-    if (DWORD e = temp.keep()) return e;
+    if (DWORD e = write_all(temp.handle(), data, size)) return e;
+    if (!os().flush(temp.handle())) return last_error_or(ERROR_WRITE_FAULT);
+    if (exists) carry_over_identity(target, temp);
+    // Read-only comes last: a read-only file could no longer be marked for removal.
+    if (DWORD e = temp.set_attributes(final_attributes & ~FILE_ATTRIBUTE_READONLY)) return e;
 
-    bool placed = false;
-    if (!exists) {
-        if (MoveFileExW(temp.name().c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) {
-            placed = true;
-        } else {
-            DWORD e = GetLastError();
-            if (e != ERROR_ALREADY_EXISTS && e != ERROR_FILE_EXISTS) return e;  // somebody was first: replace it
-        }
+    DWORD e = retried_while_held([&] { return temp.put_in_place(target); });
+    if (e == ERROR_SHARING_VIOLATION || e == ERROR_ACCESS_DENIED || e == ERROR_LOCK_VIOLATION) {
+        // Held open by a program that shares deleting (the rename cannot replace such a file on
+        // every system), or by one that shares writing only.
+        const DWORD replaced = replace_through_backup(target, temp);
+        if (replaced == ERROR_SUCCESS) return apply_attributes(target, final_attributes);
+        if (!exists || GetFileAttributesW(target.c_str()) == INVALID_FILE_ATTRIBUTES) return replaced;
+        return in_place(target);
     }
-    if (!placed) {
-        // A target that may be written but not removed (its holder shares writing only, or the
-        // folder forbids removing it) cannot be replaced: it is written in place. Asked before
-        // the replacement is tried, since a failed replacement may leave files of its own behind.
-        {
-            unique_handle probe(CreateFileW(target.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-            if (!probe) {
-                DWORD e = GetLastError();
-                if (e == ERROR_SHARING_VIOLATION || e == ERROR_ACCESS_DENIED) return in_place();
-            }
-        }
-        if (!ReplaceFileW(target.c_str(), temp.name().c_str(), nullptr, 0, nullptr, nullptr)) {
-            DWORD e = GetLastError();
-            // The target stays where it is in every such case.
-            if (e == ERROR_SHARING_VIOLATION || e == ERROR_UNABLE_TO_REMOVE_REPLACED || e == ERROR_ACCESS_DENIED ||
-                e == ERROR_NOT_SAME_DEVICE)
-                return in_place();
-            return e;
-        }
-    }
-    temp.commit();
-    // ReplaceFile keeps the target's attributes where the platform carries them over; where it
-    // does not, and for a new file, they are set here.
-    return apply_attributes(target, final_attributes);
+    if (e) return e;
+    return (final_attributes & FILE_ATTRIBUTE_READONLY) ? apply_attributes(target, final_attributes) : ERROR_SUCCESS;
 }
 
-DWORD append_to_file(const std::wstring& resolved, const unsigned char* data, std::size_t size,
-                     const file_writer& write) {
+DWORD append_to_file(const std::wstring& resolved, const unsigned char* data, std::size_t size) {
     if (resolved.empty()) return ERROR_INVALID_NAME;
     DWORD attributes = GetFileAttributesW(resolved.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
@@ -332,8 +522,7 @@ DWORD append_to_file(const std::wstring& resolved, const unsigned char* data, st
         return ERROR_ACCESS_DENIED;
     }
 
-    unique_handle file(CreateFileW(resolved.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+    unique_handle file(open_file(resolved, GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL));
     if (!file) return last_error_or(ERROR_OPEN_FAILED);
     // OPEN_ALWAYS says ERROR_ALREADY_EXISTS when the file was there before.
     const bool created = GetLastError() != ERROR_ALREADY_EXISTS;
@@ -341,16 +530,16 @@ DWORD append_to_file(const std::wstring& resolved, const unsigned char* data, st
     auto undo = [&](DWORD error, LARGE_INTEGER end) {
         if (created) {
             file.reset();
-            DeleteFileW(resolved.c_str());
-        } else if (SetFilePointerEx(file.get(), end, nullptr, FILE_BEGIN)) {
-            SetEndOfFile(file.get());
+            os().remove(resolved.c_str());
+        } else {
+            os().set_size(file.get(), end.QuadPart);
         }
         return error;
     };
     if (DWORD e = refuse_other_than_disk_files(file.get())) return e;  // nothing was made or changed
     LARGE_INTEGER end{};
     if (!SetFilePointerEx(file.get(), LARGE_INTEGER{}, &end, FILE_END)) return undo(last_error_or(ERROR_SEEK), end);
-    if (DWORD e = write_all(file.get(), data, size, write)) return undo(e, end);
+    if (DWORD e = write_all(file.get(), data, size)) return undo(e, end);
     return ERROR_SUCCESS;
 }
 

@@ -6,24 +6,29 @@
 // report failures as Win32 error codes (ERROR_SUCCESS when all went well); the members turn
 // those into automation errors.
 //
-// Replacing keeps what the old file carries wherever the platform allows: the new content goes to
-// a temporary file beside the target, is flushed to the disk, and then takes the target's place
-// in one step (ReplaceFile), which keeps the target's attributes, streams, security, creation time
-// and short name. A failure before that step leaves the old file exactly as it was. Where a
-// replacement cannot keep the file's identity or cannot run at all, the file is written in place
-// instead, as a plain write would (see write_mode); only then can a failure half-way leave the old
-// content partly overwritten.
+// Replacing is one step for every reader: the new content goes to a temporary file beside the
+// target, is flushed to the disk, takes over what the old file carries (attributes; security,
+// creation time and named streams where the file system has them), and then takes the target's
+// name in one rename that replaces it. A reader sees the old content or the new, whole, and never
+// a missing file; a failure at any point before the rename leaves the old file as it was; a
+// target deleted meanwhile gets the new content. The temporary file is marked to go when its
+// handle closes until the rename, so not even a killed process leaves it behind. A target held
+// for a moment (a virus scanner, an indexer) is waited for briefly. Where the rename cannot
+// replace a file its holder keeps open, ReplaceFile is asked with a backup name of the library's
+// own, and each of its documented failures is undone so the name ends with the old content or
+// the new. Only where a replacement cannot keep the file's identity or cannot run at all is the
+// file written in place (see write_mode), and then the old bytes are kept aside until the new
+// content is completely written, so a failure still leaves the old content under every name.
 #pragma once
 
 #include <windows.h>
-#include "component/files/whole_file_io.h"
 
 #include <cstddef>
-#include <functional>
 #include <string>
 #include <string_view>
 
 #include "common/safearray.h"
+#include "component/files/file_platform.h"
 
 namespace brindle::files {
 
@@ -45,32 +50,29 @@ bool is_usable_name(std::wstring_view name) noexcept;
 // device namespace ("NUL", "COM1", "\\.\pipe\x" and the like).
 DWORD resolve_file_name(std::wstring_view name, std::wstring& resolved);
 
-// Reads the whole file into a new byte array (no elements for an empty file). Files larger
-// than max_whole_file_size fail with ERROR_FILE_TOO_LARGE before anything is allocated; what is
-// not a disk file fails with error_not_a_disk_file before anything is read.
+// Reads the whole file into a new byte array (no elements for an empty file), or into `bytes`.
+// The file is opened with read, write and delete sharing, so a file another program is writing
+// (a log) can be read and no replacement ever waits for a reader. Files larger than
+// max_whole_file_size fail with ERROR_FILE_TOO_LARGE before anything is allocated; what is not a
+// disk file fails with error_not_a_disk_file before anything is read.
 DWORD read_whole_file(const std::wstring& resolved, tavrin::unique_safearray& bytes);
-
-// Writes one piece of the content through an open handle; the default writer is WriteFile.
-// Tests put a failing writer in its place.
-using file_writer = std::function<BOOL(HANDLE file, const void* data, DWORD size, DWORD* written)>;
-const file_writer& default_file_writer();
+DWORD read_whole_file(const std::wstring& resolved, std::string& bytes);
 
 struct replace_options {
     // The attributes of the result; otherwise an existing target keeps its own and a new file
     // gets FILE_ATTRIBUTE_NORMAL.
     bool set_attributes = false;
     DWORD attributes = FILE_ATTRIBUTE_NORMAL;
-    const file_writer* write = nullptr;  // nullptr: default_file_writer()
 };
 
 // How replace_file writes a given target (for the README's promises and the tests).
 enum class write_mode {
     replace,   // temporary file, flushed, then one step over the target (or into place)
-    in_place,  // truncate and write: the target has more than one hard link, is a symbolic link
-               // or other reparse point (written through to what it points at), or the name has
-               // a stream part ("file.txt:notes"); and as a fallback where no temporary file can
-               // be created beside the target, or where the target's holder shares writing but
-               // not deletion
+    in_place,  // over the old bytes, kept aside until the new ones are all written: the target
+               // has more than one hard link, is a symbolic link or other reparse point (written
+               // through to what it points at), or the name has a stream part ("file.txt:notes");
+               // and as a fallback where no temporary file can be created beside the target, or
+               // where the target's holder shares writing but not deletion
 };
 
 // Replaces the file's content with `data`. A read-only target (or a directory) fails with
@@ -81,7 +83,6 @@ DWORD replace_file(const std::wstring& resolved, const unsigned char* data, std:
 // Appends `data` after the file's last byte, creating the file when it does not exist. When the
 // write fails part-way, the file is cut back to its old length; a file this call created is
 // removed again.
-DWORD append_to_file(const std::wstring& resolved, const unsigned char* data, std::size_t size,
-                     const file_writer& write = default_file_writer());
+DWORD append_to_file(const std::wstring& resolved, const unsigned char* data, std::size_t size);
 
 }  // namespace brindle::files
