@@ -45,10 +45,15 @@ BOOL rename_by_handle(set_information call, HANDLE file, int information_class, 
 // One rename that replaces the name: through the open handle where the platform can (the newer
 // form also replaces a file that others hold open with delete sharing), by name otherwise.
 BOOL rename_replacing(HANDLE file, const wchar_t* from, const wchar_t* to) {
+    // Whether the newer form was refused as unknown once: it is not asked again.
+    static bool newer_form_unknown = false;
     if (set_information call = set_information_call(); call && file) {
-        if (rename_by_handle(call, file, file_rename_info_ex, rename_replace_if_exists | rename_posix_semantics, to))
-            return TRUE;
-        if (!not_supported(GetLastError())) return FALSE;
+        if (!newer_form_unknown) {
+            if (rename_by_handle(call, file, file_rename_info_ex, rename_replace_if_exists | rename_posix_semantics, to))
+                return TRUE;
+            if (!not_supported(GetLastError())) return FALSE;
+            newer_form_unknown = true;
+        }
         if (rename_by_handle(call, file, file_rename_info, TRUE, to)) return TRUE;
         if (!not_supported(GetLastError())) return FALSE;
     }

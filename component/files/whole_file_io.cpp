@@ -89,34 +89,73 @@ bool has_stream_part(const std::wstring& full) {
     return last.find(L':') != std::wstring_view::npos;
 }
 
-DWORD hard_link_count(const std::wstring& full) {
-    unique_handle file(CreateFileW(full.c_str(), 0, share_all, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!file || !GetFileInformationByHandle(file.get(), &info)) return 1;
-    return info.nNumberOfLinks;
+// What an existing target is and carries, learnt through one open of it: the file it finally
+// reaches (through symbolic links and junctions on the way, "\\?\D:\real\file.txt"; the name
+// itself where the platform cannot tell), its number of names, and its security.
+struct target_facts {
+    std::wstring final_path;
+    ULONG links = 1;
+    std::vector<unsigned char> security;  // the DACL's security descriptor; empty when unknown
+};
+
+ULONG link_count(HANDLE file) {
+    // NtQueryInformationFile(FileStandardInformation) answers from the open file; the Win32 call
+    // that also tells the number of links asks the volume as well (several times slower).
+    struct io_status {
+        ULONG_PTR status;
+        ULONG_PTR information;
+    };
+    struct standard_information {
+        LARGE_INTEGER allocation_size, end_of_file;
+        ULONG links;
+        BOOLEAN delete_pending, directory;
+    };
+    using query_information = LONG(WINAPI*)(HANDLE, io_status*, void*, ULONG, int);
+    static const auto query = reinterpret_cast<query_information>(
+        GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationFile"));
+    constexpr int file_standard_information = 5;
+    io_status status{};
+    standard_information info{};
+    if (query && query(file, &status, &info, sizeof info, file_standard_information) >= 0) return info.links;
+    BY_HANDLE_FILE_INFORMATION by_handle{};
+    return GetFileInformationByHandle(file, &by_handle) ? by_handle.nNumberOfLinks : 1;
 }
 
-// The path of the file a name finally reaches, through symbolic links and junctions on the way
-// ("\\?\D:\real\file.txt"); the name itself where the platform cannot tell (hosts without the
-// call) or the file cannot be opened.
-std::wstring final_path_of(const std::wstring& full) {
+target_facts facts_of(const std::wstring& full) {
+    target_facts facts;
+    facts.final_path = full;
+    unique_handle file(CreateFileW(full.c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES, share_all, nullptr, OPEN_EXISTING,
+                                   FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!file) return facts;
+    facts.links = link_count(file.get());
+
     using get_final_path = DWORD(WINAPI*)(HANDLE, wchar_t*, DWORD, DWORD);
-    static const auto call = reinterpret_cast<get_final_path>(
+    static const auto final_path = reinterpret_cast<get_final_path>(
         GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetFinalPathNameByHandleW"));
-    if (!call) return full;
-    unique_handle file(CreateFileW(full.c_str(), 0, share_all, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (!file) return full;
-    std::wstring path(MAX_PATH, L'\0');
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        DWORD n = call(file.get(), path.data(), static_cast<DWORD>(path.size()), 0);
-        if (n == 0) return full;
-        if (n < path.size()) {
-            path.resize(n);
-            return path;
+    if (final_path) {
+        std::wstring path(MAX_PATH, L'\0');
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            DWORD n = final_path(file.get(), path.data(), static_cast<DWORD>(path.size()), 0);
+            if (n == 0) break;
+            if (n < path.size()) {
+                path.resize(n);
+                facts.final_path = std::move(path);
+                break;
+            }
+            path.resize(n + 1);
         }
-        path.resize(n + 1);
     }
-    return full;
+
+    DWORD needed = 0;
+    facts.security.resize(512);
+    if (!GetKernelObjectSecurity(file.get(), DACL_SECURITY_INFORMATION, facts.security.data(),
+                                 static_cast<DWORD>(facts.security.size()), &needed)) {
+        facts.security.resize(GetLastError() == ERROR_INSUFFICIENT_BUFFER ? needed : 0);
+        if (!facts.security.empty() &&
+            !GetKernelObjectSecurity(file.get(), DACL_SECURITY_INFORMATION, facts.security.data(), needed, &needed))
+            facts.security.clear();
+    }
+    return facts;
 }
 
 // A name beside `folder` that no file has yet ("~tav....tmp"); the caller creates it with
@@ -222,18 +261,12 @@ private:
 // What the old file carries besides its content, taken over by the new one before it takes the
 // old one's name, as ReplaceFile would: its creation time, its security and its named streams
 // (where the file system has them). None of these stops the write when it cannot be carried over.
-void carry_over_identity(const std::wstring& target, temporary_file& temp) {
-    WIN32_FILE_ATTRIBUTE_DATA old{};
-    if (GetFileAttributesExW(target.c_str(), GetFileExInfoStandard, &old))
-        SetFileTime(temp.handle(), &old.ftCreationTime, nullptr, nullptr);
-
-    DWORD needed = 0;
-    GetFileSecurityW(target.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &needed);
-    if (needed > 0) {
-        std::vector<unsigned char> security(needed);
-        if (GetFileSecurityW(target.c_str(), DACL_SECURITY_INFORMATION, security.data(), needed, &needed))
-            SetKernelObjectSecurity(temp.handle(), DACL_SECURITY_INFORMATION, security.data());
-    }
+void carry_over_identity(const std::wstring& target, const FILETIME& created, const target_facts& facts,
+                         temporary_file& temp) {
+    SetFileTime(temp.handle(), &created, nullptr, nullptr);
+    if (!facts.security.empty())
+        SetKernelObjectSecurity(temp.handle(), DACL_SECURITY_INFORMATION,
+                                const_cast<unsigned char*>(facts.security.data()));
 
     // Named streams, through FindFirstStreamW where the platform has it (Vista and later).
     struct stream_data {
@@ -464,8 +497,9 @@ DWORD replace_file(const std::wstring& resolved, const unsigned char* data, std:
 
     // Checked here because not every file system refuses such writes by itself (a privileged
     // process may be let through).
-    const DWORD old_attributes = GetFileAttributesW(resolved.c_str());
-    const bool exists = old_attributes != INVALID_FILE_ATTRIBUTES;
+    WIN32_FILE_ATTRIBUTE_DATA old{};
+    const bool exists = GetFileAttributesExW(resolved.c_str(), GetFileExInfoStandard, &old) != FALSE;
+    const DWORD old_attributes = old.dwFileAttributes;
     if (!exists) {
         DWORD e = GetLastError();
         if (e != ERROR_FILE_NOT_FOUND) return e;
@@ -483,9 +517,11 @@ DWORD replace_file(const std::wstring& resolved, const unsigned char* data, std:
 
     // A name that reaches its file through a symbolic link is written through to that file: the
     // link stays a link, and the replacement happens beside the file itself (on its volume).
-    const std::wstring target = exists ? final_path_of(resolved) : resolved;
-    if (exists && ((old_attributes & FILE_ATTRIBUTE_REPARSE_POINT) || hard_link_count(target) > 1))
-        return in_place(target);
+    target_facts facts;
+    facts.final_path = resolved;
+    if (exists) facts = facts_of(resolved);
+    const std::wstring& target = facts.final_path;
+    if (exists && ((old_attributes & FILE_ATTRIBUTE_REPARSE_POINT) || facts.links > 1)) return in_place(target);
 
     temporary_file temp;
     if (DWORD e = temp.create(folder_of(target))) {
@@ -495,7 +531,7 @@ DWORD replace_file(const std::wstring& resolved, const unsigned char* data, std:
     }
     if (DWORD e = write_all(temp.handle(), data, size)) return e;
     if (!os().flush(temp.handle())) return last_error_or(ERROR_WRITE_FAULT);
-    if (exists) carry_over_identity(target, temp);
+    if (exists) carry_over_identity(target, old.ftCreationTime, facts, temp);
     // Read-only comes last: a read-only file could no longer be marked for removal.
     if (DWORD e = temp.set_attributes(final_attributes & ~FILE_ATTRIBUTE_READONLY)) return e;
 

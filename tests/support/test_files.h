@@ -76,6 +76,7 @@ public:
         GetTempPathW(MAX_PATH, base);
         static int counter = 0;
         path_ = std::wstring(base) + prefix + std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(++counter);
+        remove_tree(path_);  // one an earlier run of a process with the same id could not remove
         EXPECT_TRUE(CreateDirectoryW(path_.c_str(), nullptr))
             << "cannot create " << testing::PrintToString(path_) << ", error " << GetLastError();
     }
