@@ -1,0 +1,192 @@
+#!/usr/bin/python3
+"""The packages in a fresh 64-bit Wine prefix of their own:
+
+    install_test.py SOURCE_ROOT BIN32 BIN64 DIST
+
+1. regsvr32 /n /i:user of the x64 Brindle0100.dll writes exactly the generated entries under
+   HKCU\\Software\\Classes and nothing under HKLM; the script host creates and calls every class;
+   /u /n /i:user leaves the registry as it was.
+2. The package for 32-bit Windows refuses this 64-bit host.
+3. msiexec /i Tavrin.msi /qn: the files of both bitnesses, the Start-menu entry, the registration
+   of both views exactly as generated; every class called from the 64-bit script host (and from
+   the 32-bit one where this machine runs 32-bit Wine).
+4. A package of a newer version replaces it; the classes still answer.
+5. msiexec /x /qn: a registry and file snapshot that holds nothing of ours.
+"""
+import hashlib
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+import make_package  # noqa: E402
+
+root, bin32, bin64, dist = sys.argv[1:5]
+failures = 0
+
+
+def check(ok, what):
+    global failures
+    print(("ok   " if ok else "FAIL ") + what, flush=True)
+    failures += 0 if ok else 1
+    return ok
+
+
+work = tempfile.mkdtemp(prefix="install-test.", dir=os.path.dirname(os.path.abspath(dist)))
+env = dict(os.environ, WINEPREFIX=os.path.join(work, "wine"), WINEARCH="win64", WINEDEBUG="-all",
+           WINELOADER="/usr/lib/wine/wine64")
+drive_c = os.path.join(work, "wine", "drive_c")
+
+
+def wine(*args, loader="/usr/lib/wine/wine64"):
+    return subprocess.run([loader, *args], env=env, capture_output=True, text=True, errors="replace")
+
+
+def settle():
+    """Waits until the prefix's processes and server have ended, so its registry is on disk."""
+    subprocess.run(["wineserver", "-w"], env=env)
+
+
+def snapshot():
+    """Every key and value of the prefix as 'HIVE\\key|name=value' lines, and every file."""
+    settle()
+    lines = set()
+    for hive, name in (("HKLM", "system.reg"), ("HKCU", "user.reg")):
+        with open(os.path.join(work, "wine", name), encoding="utf-8", errors="replace") as f:
+            text = re.sub(r"\\\n\s*", "", f.read())
+        key = None
+        for line in text.splitlines():
+            m = re.match(r"^\[(.*)\]( \d+)?$", line)
+            if m:
+                key = hive + "\\" + m.group(1).replace("\\\\", "\\")
+                lines.add(key)
+            elif key and not line.startswith("#") and "=" in line:
+                name_part, value = re.match(r'^(@|"(?:[^"\\]|\\.)*")=(.*)$', line).groups()
+                name_part = "" if name_part == "@" else name_part[1:-1].replace("\\\\", "\\")
+                if value.startswith('"'):
+                    value = value[1:-1].replace('\\"', '"').replace("\\\\", "\\")
+                lines.add(f"{key}|{name_part}={value}")
+    files = {os.path.relpath(os.path.join(d, f), drive_c) for d, _, fs in os.walk(drive_c) for f in fs}
+    return lines, files
+
+
+def expected(entries, base, platform, path):
+    """The generated registration as snapshot lines under `base`."""
+    out = set()
+    folder = path[:path.rindex("\\") + 1]
+    for key, name, value in entries:
+        key = base + "\\" + key.replace("[platform]", platform)
+        parts = key.split("\\")
+        out.update("\\".join(parts[:i]) for i in range(len(base.split("\\")) + 1, len(parts) + 1))
+        if value is not None:
+            out.add(f"{key}|{name or ''}={value.replace('[#file]', path).replace('[dir]', folder)}")
+    return out
+
+
+def below(lines, base):
+    return {l for l in lines if l.startswith(base + "\\") or l.startswith(base + "|")}
+
+
+def call_every_class(folder, cscript="C:\\windows\\system32\\cscript.exe", loader="/usr/lib/wine/wine64"):
+    script = os.path.join(drive_c, "every_class.js")
+    with open(script, "w", encoding="utf-8") as f:
+        f.write(r"""var dir = "%s", scratch = "C:\\every_class.txt", fso = new ActiveXObject("Brindle.tavFSO");
+fso.PutFile(scratch, "x", true);
+var results = [fso.GetFile(scratch) == "x", new ActiveXObject("Brindle.tavDescriptIon").FileName == "",
+  new ActiveXObject("Brindle.tavFileStreams").Count == 0, new ActiveXObject("Brindle.tavFoundedFiles").Refresh(dir, "*.dll"),
+  new ActiveXObject("Brindle.IFindFilesCallback").DirectoryCompleted(dir, false) === undefined,
+  new ActiveXObject("Brindle.tavFileVersion").ReadFile(dir + "\\Brindle0100.dll"),
+  new ActiveXObject("Brindle.tavShellFileInfo").ReadFile(dir + "\\TavrinSupport0100.dll")];
+WScript.Echo(results.join(" "));
+""" % folder.replace("\\", "\\\\"))
+    out = wine(cscript, "//nologo", "C:\\every_class.js", loader=loader).stdout.strip()
+    return check(out == " ".join(["true"] * 7), f"every class from {cscript} with {folder} ({out or 'no output'})")
+
+
+def installed_product_codes(lines):
+    uninstall = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
+    return {l[len(uninstall):].split("\\")[0] for l in lines if l.startswith(uninstall) and "|DisplayName=Tavrin" in l}
+
+
+try:
+    assert wine("wineboot", "-i").returncode == 0 or os.path.isdir(drive_c)
+    brindle, components = make_package.brindle_registry(root), make_package.components_registry(root)
+    before, files_before = snapshot()
+    built64 = "Z:" + os.path.abspath(os.path.join(bin64, "Brindle0100.dll")).replace("/", "\\")
+
+    # 1. For the current user only.
+    check(wine("regsvr32", "/s", "/n", "/i:user", built64).returncode == 0, "regsvr32 /n /i:user")
+    user, _ = snapshot()
+    check(below(user, "HKLM") == below(before, "HKLM"), "nothing written under HKLM")
+    check(below(user - before, "HKCU\\Software\\Classes") == expected(brindle, "HKCU\\Software\\Classes", "win64", built64),
+          "HKCU\\Software\\Classes holds exactly the generated registration")
+    call_every_class("Z:" + os.path.abspath(bin64).replace("/", "\\"))
+    check(wine("regsvr32", "/s", "/u", "/n", "/i:user", built64).returncode == 0, "regsvr32 /u /n /i:user")
+    check(snapshot()[0] == before, "the registry is as it was")
+
+    # 2. The 32-bit package is not for this host.
+    x86 = "Z:" + os.path.abspath(os.path.join(dist, "Tavrin-x86.msi")).replace("/", "\\")
+    check(wine("msiexec", "/i", x86, "/qn").returncode != 0 and not installed_product_codes(snapshot()[0]),
+          "Tavrin-x86.msi refuses a 64-bit host")
+
+    # 3. The package for 64-bit Windows.
+    msi = "Z:" + os.path.abspath(os.path.join(dist, "Tavrin.msi")).replace("/", "\\")
+    check(wine("msiexec", "/i", msi, "/qn").returncode == 0, "msiexec /i Tavrin.msi /qn")
+    installed, files = snapshot()
+    codes = installed_product_codes(installed)
+    check(len(codes) == 1, f"one product installed {sorted(codes)}")
+    place64, place32 = "C:\\Program Files\\Tavrin", "C:\\Program Files (x86)\\Tavrin"
+    for folder, source, names in ((place64, bin64, make_package.FILES64), (place32, bin32, make_package.FILES32)):
+        for name in names:
+            target = os.path.join(drive_c, folder[3:].replace("\\", "/"), name)
+            same = os.path.isfile(target) and hashlib.sha256(open(target, "rb").read()).digest() == \
+                hashlib.sha256(open(os.path.join(source, name), "rb").read()).digest()
+            check(same, f"{folder}\\{name} is the built file")
+    check(any(f.endswith("Programs/Pellmark.lnk") for f in files), "the Start-menu entry Pellmark")
+    classes64 = expected(brindle, "HKLM\\Software\\Classes", "win64", place64 + "\\Brindle0100.dll") | \
+        expected(components, "HKLM\\Software\\Classes", "win64", place64 + "\\TavrinComponents0100.dll")
+    written = below(installed - before, "HKLM\\Software\\Classes")
+    view32 = {l for l in written if "Wow6432Node" in l}
+    check(written - view32 == classes64, "the 64-bit view holds exactly the generated registration")
+    classes32 = expected(brindle, "HKLM\\Software\\Classes\\Wow6432Node", "win32", place32 + "\\Brindle0100.dll")
+    check(view32 == classes32, "the 32-bit view holds the 32-bit library's")
+    call_every_class(place64)
+    if wine("cmd", "/c", "exit", loader="/usr/lib/wine/wine").returncode == 0:
+        call_every_class(place32, "C:\\windows\\syswow64\\cscript.exe", "/usr/lib/wine/wine")
+    else:
+        print("skip the 32-bit script host: this machine does not run 32-bit Wine")
+
+    # 4. A newer package replaces it.
+    newer = os.path.join(work, "newer")
+    subprocess.run(["/usr/bin/python3", make_package.__file__, root, bin32, bin64, newer, "--version", "1.0.99",
+                    "--name", "TavrinNewer"], check=True, capture_output=True)
+    newer_msi = "Z:" + os.path.join(newer, "TavrinNewer.msi").replace("/", "\\")
+    check(wine("msiexec", "/i", newer_msi, "/qn").returncode == 0, "msiexec /i of a newer package")
+    upgraded, _ = snapshot()
+    new_codes = installed_product_codes(upgraded)
+    check(len(new_codes) == 1 and not (new_codes & codes), "the newer product replaced the older one")
+    check(below(upgraded, "HKLM\\Software\\Classes") == below(installed, "HKLM\\Software\\Classes"),
+          "with the same registration")
+    call_every_class(place64)
+
+    # 5. Uninstall without a trace.
+    check(wine("msiexec", "/x", new_codes.pop() if new_codes else "{}", "/qn").returncode == 0, "msiexec /x /qn")
+    after, files_after = snapshot()
+    ours = {make_package.UPGRADE_CODE, *codes, *new_codes} | {g for e in brindle + components
+                                                              for g in re.findall(r"\{[0-9A-F-]{36}\}", e[0] + (e[2] or ""))}
+    markers = re.compile("|".join([re.escape(g.strip("{}")) for g in ours] + [make_package.packed(g) for g in ours] +
+                                  ["Brindle", "Tavrin", "Pellmark"]), re.I)
+    left = sorted(l for l in (after - before) | (files_after - files_before) if markers.search(l))
+    check(not left, "nothing of ours left" + "".join("\n       " + l for l in left[:20]))
+    other = sorted((after - before) | (files_after - files_before))
+    print(f"info {len(other)} other registry and file entries the installer service added"
+          + "".join("\n       " + l for l in other[:10]))
+finally:
+    subprocess.run(["wineserver", "-k"], env=env)
+    shutil.rmtree(work, ignore_errors=True)
+
+print(f"{failures} check(s) failed" if failures else "ALL OK")
+sys.exit(1 if failures else 0)
