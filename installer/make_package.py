@@ -147,12 +147,13 @@ class Package:
         self.arch = arch
         self.components = []  # (directory id, xml)
         self.versions = {}  # file id -> version
+        self.keys = []  # (component id, key) of keys written without a value
 
     def component(self, directory, cid, win64, source, file_name, registry=(), shortcut=False):
         fid = cid
         guid_text = guid(str(uuid.uuid5(COMPONENT_NAMESPACE, f"{directory}/{file_name}/{cid}")))
         lines = [f'<Component Id="{cid}" Guid="{guid_text}" Win64="{"yes" if win64 else "no"}">',
-                 f'  <File Id="{fid}" Name="{file_name}" Source={quoteattr(source)} KeyPath="yes"/>']
+                 f'  <File Id="{fid}" Name="{file_name}" Source={quoteattr(os.path.abspath(source))} KeyPath="yes"/>']
         if source.lower().endswith((".dll", ".exe")):
             self.versions[fid] = file_version(source)
         platform = "win64" if win64 else "win32"
@@ -161,7 +162,7 @@ class Package:
             if name:
                 attrs += f" Name={quoteattr(name)}"
             if value is None:
-                lines.append(f"  <RegistryKey {attrs} Action=\"create\"/>")
+                self.keys.append((cid, CLASSES + key))
                 continue
             value = value.replace("[#file]", f"[#{fid}]").replace("[dir]", f"[{directory}]")
             lines.append(f'  <RegistryValue {attrs} Value={quoteattr(value)} Type="string"/>')
@@ -212,9 +213,18 @@ def build(package, version, folders, condition, out, work):
     wxs = os.path.join(work, os.path.basename(out) + ".wxs")
     with open(wxs, "w", encoding="utf-8") as f:
         f.write(package.source(version, folders, condition))
-    subprocess.run(["wixl", "-a", package.arch, "-o", out, wxs], check=True)
+    # wixl takes sources relative to the folder it runs in.
+    with open(wxs, encoding="utf-8") as f:
+        text = re.sub(r'Source="/', 'Source="', f.read())
+    with open(wxs, "w", encoding="utf-8") as f:
+        f.write(text)
+    subprocess.run(["wixl", "-a", package.arch, "-o", os.path.abspath(out), wxs], check=True, cwd="/")
     queries = [f"UPDATE `File` SET `Version` = '{v}', `Language` = '1033' WHERE `File` = '{fid}'"
                for fid, v in package.versions.items()]
+    # A key alone, created at install and removed with what is below it at uninstall, is the
+    # name "*" without a value, which wixl does not write itself.
+    queries += [f"INSERT INTO `Registry` (`Registry`, `Root`, `Key`, `Name`, `Component_`) "
+                f"VALUES ('key{cid}{i}', 2, '{key}', '*', '{cid}')" for i, (cid, key) in enumerate(package.keys)]
     subprocess.run(["msibuild", out] + [a for q in queries for a in ("-q", q)], check=True)
 
 

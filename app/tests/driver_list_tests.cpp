@@ -31,6 +31,7 @@ public:
     }
     void GetDeviceDriverBaseNameA(LPVOID, char*, DWORD) override {}
     void GetDeviceDriverFileNameA(LPVOID, char*, DWORD) override {}
+    bool SystemModules(std::vector<SystemModule>&) override { return false; }
 };
 
 TEST(DriverTable, HoldsEveryReportedDriverBeyondTheFirst2048) {

@@ -46,11 +46,12 @@ const wchar_t current_version_suffix[] = L".1";
 struct registry_root {
     HKEY key;
     const wchar_t* base;  // prefix of every key path
+    bool common_keys_optional;  // CLSID, Interface and TypeLib may be missing before us
     std::wstring operator()(const std::wstring& key_path) const { return base + key_path; }
 };
 registry_root root_of(registration_scope scope) {
-    if (scope == registration_scope::user) return {HKEY_CURRENT_USER, L"Software\\Classes\\"};
-    return {HKEY_CLASSES_ROOT, L""};
+    if (scope == registration_scope::user) return {HKEY_CURRENT_USER, L"Software\\Classes\\", true};
+    return {HKEY_CLASSES_ROOT, L"", false};
 }
 const wchar_t automation_marshaller[] = L"{00020424-0000-0000-C000-000000000046}";
 
@@ -243,6 +244,9 @@ LSTATUS unregister_all(const registry_root& root) {
     }
     remove(L"TypeLib\\" + libid + L"\\" + version_text());
     delete_if_empty(root, L"TypeLib\\" + libid);
+    // A user's classes may have had none of these before ours came; empty, they go with ours.
+    if (root.common_keys_optional)
+        for (const wchar_t* common : {L"CLSID", L"Interface", L"TypeLib"}) delete_if_empty(root, common);
     return first_failure;
 }
 

@@ -36,8 +36,10 @@ def check(ok, what):
 
 
 work = tempfile.mkdtemp(prefix="install-test.", dir=os.path.dirname(os.path.abspath(dist)))
+# Without the menu builder, the Start-menu entry stays inside the prefix (no desktop file of this
+# machine's user is made).
 env = dict(os.environ, WINEPREFIX=os.path.join(work, "wine"), WINEARCH="win64", WINEDEBUG="-all",
-           WINELOADER="/usr/lib/wine/wine64")
+           WINELOADER="/usr/lib/wine/wine64", WINEDLLOVERRIDES="winemenubuilder.exe=d")
 drive_c = os.path.join(work, "wine", "drive_c")
 
 
@@ -45,9 +47,38 @@ def wine(*args, loader="/usr/lib/wine/wine64"):
     return subprocess.run([loader, *args], env=env, capture_output=True, text=True, errors="replace")
 
 
+def same(found, wanted, what):
+    """Checks two sets of snapshot lines, naming a few of the lines on either side only."""
+    extra, missing = sorted(found - wanted), sorted(wanted - found)
+    return check(not extra and not missing, what + "".join("\n       + " + l for l in extra[:8]) +
+                 "".join("\n       - " + l for l in missing[:8]))
+
+
+def runs_win32():
+    try:
+        return wine("cmd", "/c", "exit", loader="/usr/lib/wine/wine").returncode == 0
+    except OSError:
+        return False
+
+
 def settle():
     """Waits until the prefix's processes and server have ended, so its registry is on disk."""
     subprocess.run(["wineserver", "-w"], env=env)
+
+
+def leaves(lines):
+    """The lines without the keys that only hold other keys or values (the registry files leave
+    those out, so they are left out everywhere), with keys in lower case as the registry compares
+    them."""
+    lines = {(l.split("|", 1)[0].lower() + "|" + l.split("|", 1)[1]) if "|" in l else l.lower() for l in lines}
+    parents = set()
+    for line in lines:
+        key = line.split("|", 1)[0]
+        if "|" in line:
+            parents.add(key)
+        parts = key.split("\\")
+        parents.update("\\".join(parts[:i]) for i in range(1, len(parts)))
+    return {l for l in lines if "|" in l or l not in parents}
 
 
 def snapshot():
@@ -69,6 +100,7 @@ def snapshot():
                 if value.startswith('"'):
                     value = value[1:-1].replace('\\"', '"').replace("\\\\", "\\")
                 lines.add(f"{key}|{name_part}={value}")
+    lines = leaves(lines)
     files = {os.path.relpath(os.path.join(d, f), drive_c) for d, _, fs in os.walk(drive_c) for f in fs}
     return lines, files
 
@@ -79,15 +111,16 @@ def expected(entries, base, platform, path):
     folder = path[:path.rindex("\\") + 1]
     for key, name, value in entries:
         key = base + "\\" + key.replace("[platform]", platform)
-        parts = key.split("\\")
-        out.update("\\".join(parts[:i]) for i in range(len(base.split("\\")) + 1, len(parts) + 1))
+        out.add(key)
         if value is not None:
             out.add(f"{key}|{name or ''}={value.replace('[#file]', path).replace('[dir]', folder)}")
-    return out
+    return leaves(out)
 
 
 def below(lines, base):
-    return {l for l in lines if l.startswith(base + "\\") or l.startswith(base + "|")}
+    """The lines under `base`, without the installer service's own records."""
+    base = base.lower()
+    return {l for l in lines if (l.startswith(base + "\\") or l.startswith(base + "|")) and "\\installer\\" not in l}
 
 
 def call_every_class(folder, cscript="C:\\windows\\system32\\cscript.exe", loader="/usr/lib/wine/wine64"):
@@ -107,12 +140,17 @@ WScript.Echo(results.join(" "));
 
 
 def installed_product_codes(lines):
-    uninstall = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
-    return {l[len(uninstall):].split("\\")[0] for l in lines if l.startswith(uninstall) and "|DisplayName=Tavrin" in l}
+    uninstall = "hklm\\software\\microsoft\\windows\\currentversion\\uninstall\\"
+    return {re.split(r"[\\|]", l[len(uninstall):])[0].upper() for l in lines if l.startswith(uninstall) and "|DisplayName=Tavrin" in l}
 
 
 try:
     assert wine("wineboot", "-i").returncode == 0 or os.path.isdir(drive_c)
+    # What the prefix sets up at its first start and the script host registers at its first run
+    # is done before the first snapshot.
+    with open(os.path.join(drive_c, "nothing.js"), "w") as f:
+        f.write("WScript.Echo(1);\n")
+    wine("cscript", "//nologo", "C:\\nothing.js")
     brindle, components = make_package.brindle_registry(root), make_package.components_registry(root)
     before, files_before = snapshot()
     built64 = "Z:" + os.path.abspath(os.path.join(bin64, "Brindle0100.dll")).replace("/", "\\")
@@ -120,12 +158,17 @@ try:
     # 1. For the current user only.
     check(wine("regsvr32", "/s", "/n", "/i:user", built64).returncode == 0, "regsvr32 /n /i:user")
     user, _ = snapshot()
-    check(below(user, "HKLM") == below(before, "HKLM"), "nothing written under HKLM")
-    check(below(user - before, "HKCU\\Software\\Classes") == expected(brindle, "HKCU\\Software\\Classes", "win64", built64),
-          "HKCU\\Software\\Classes holds exactly the generated registration")
-    call_every_class("Z:" + os.path.abspath(bin64).replace("/", "\\"))
+    same(below(user, "HKLM\\Software"), below(before, "HKLM\\Software"), "nothing written under HKLM\\Software")
+    same(below(user - before, "HKCU\\Software\\Classes"),
+         expected(brindle, "HKCU\\Software\\Classes", "win64", built64) - before,
+         "HKCU\\Software\\Classes holds exactly the generated registration")
+    # Wine's COM finds classes under HKLM\Software\Classes only (its HKEY_CLASSES_ROOT does not
+    # merge the user's classes), so the script host cannot create them from here; that these
+    # entries serve clients is shown by the same entries under HKLM below.
     check(wine("regsvr32", "/s", "/u", "/n", "/i:user", built64).returncode == 0, "regsvr32 /u /n /i:user")
-    check(snapshot()[0] == before, "the registry is as it was")
+    # (On Windows the user's classes key is the root of a hive of its own and is always there.)
+    software = lambda lines: (below(lines, "HKLM\\Software") | below(lines, "HKCU\\Software")) - {"hkcu\\software\\classes"}
+    same(software(snapshot()[0]), software(before), "the registry is as it was")
 
     # 2. The 32-bit package is not for this host.
     x86 = "Z:" + os.path.abspath(os.path.join(dist, "Tavrin-x86.msi")).replace("/", "\\")
@@ -142,19 +185,26 @@ try:
     for folder, source, names in ((place64, bin64, make_package.FILES64), (place32, bin32, make_package.FILES32)):
         for name in names:
             target = os.path.join(drive_c, folder[3:].replace("\\", "/"), name)
-            same = os.path.isfile(target) and hashlib.sha256(open(target, "rb").read()).digest() == \
+            identical = os.path.isfile(target) and hashlib.sha256(open(target, "rb").read()).digest() == \
                 hashlib.sha256(open(os.path.join(source, name), "rb").read()).digest()
-            check(same, f"{folder}\\{name} is the built file")
+            check(identical, f"{folder}\\{name} is the built file")
     check(any(f.endswith("Programs/Pellmark.lnk") for f in files), "the Start-menu entry Pellmark")
-    classes64 = expected(brindle, "HKLM\\Software\\Classes", "win64", place64 + "\\Brindle0100.dll") | \
-        expected(components, "HKLM\\Software\\Classes", "win64", place64 + "\\TavrinComponents0100.dll")
-    written = below(installed - before, "HKLM\\Software\\Classes")
-    view32 = {l for l in written if "Wow6432Node" in l}
-    check(written - view32 == classes64, "the 64-bit view holds exactly the generated registration")
-    classes32 = expected(brindle, "HKLM\\Software\\Classes\\Wow6432Node", "win32", place32 + "\\Brindle0100.dll")
-    check(view32 == classes32, "the 32-bit view holds the 32-bit library's")
+    classes = "HKLM\\Software\\Classes"
+    typelib = [e for e in brindle if e[0].startswith("TypeLib\\")]
+    wanted = expected(brindle, classes, "win64", place64 + "\\Brindle0100.dll") | \
+        expected(components, classes, "win64", place64 + "\\TavrinComponents0100.dll") | \
+        expected([e for e in brindle if e not in typelib], classes + "\\Wow6432Node", "win32",
+                 place32 + "\\Brindle0100.dll") | \
+        expected(typelib, classes, "win32", place32 + "\\Brindle0100.dll")
+    # The type library's key is one for both views; each library adds its platform's subkey, and
+    # its folder (HELPDIR) is the one written last, as with regsvr32 of both.
+    helpdir = re.compile(r"\\helpdir\|")
+    written = below(installed - before, classes)
+    same({l for l in written if not helpdir.search(l)}, {l for l in wanted - before if not helpdir.search(l)},
+         "both views hold exactly the generated registration")
+    check(len({l for l in written if helpdir.search(l)} & wanted) == 1, "with one of the two folders as HELPDIR")
     call_every_class(place64)
-    if wine("cmd", "/c", "exit", loader="/usr/lib/wine/wine").returncode == 0:
+    if runs_win32():
         call_every_class(place32, "C:\\windows\\syswow64\\cscript.exe", "/usr/lib/wine/wine")
     else:
         print("skip the 32-bit script host: this machine does not run 32-bit Wine")
@@ -168,8 +218,8 @@ try:
     upgraded, _ = snapshot()
     new_codes = installed_product_codes(upgraded)
     check(len(new_codes) == 1 and not (new_codes & codes), "the newer product replaced the older one")
-    check(below(upgraded, "HKLM\\Software\\Classes") == below(installed, "HKLM\\Software\\Classes"),
-          "with the same registration")
+    same(below(upgraded, "HKLM\\Software\\Classes"), below(installed, "HKLM\\Software\\Classes"),
+         "with the same registration")
     call_every_class(place64)
 
     # 5. Uninstall without a trace.
