@@ -23,10 +23,10 @@ inline constexpr wchar_t kMainClass[] = L"TavrinPellmarkMain";
 
 // Design widths of the columns "Name", "Address" and "Path" in pixels (at 15 twips per pixel):
 // 1710, 1280 and 5140 twips. A 64-bit program writes addresses in 16 digits, which 85 pixels do
-// not hold in the list's font; there "Address" has 1920 twips and "Path" gives up the difference,
+// not hold in the list's font; there "Address" has 2250 twips and "Path" gives up the difference,
 // so that the three still fill the design width.
 #ifdef _WIN64
-inline constexpr int kColumnWidths[3] = {114, 128, 300};
+inline constexpr int kColumnWidths[3] = {114, 150, 278};
 #else
 inline constexpr int kColumnWidths[3] = {114, 85, 343};
 #endif

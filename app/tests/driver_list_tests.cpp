@@ -124,7 +124,7 @@ TEST(SystemModules, ReadInBothLayoutsWithoutReadingPastTheAnswer) {
     for (size_t pointer : {4u, 8u}) {
         SCOPED_TRACE(pointer);
         auto data = ModuleAnswer(pointer, 3,
-                                 {{0x80400000ull, 20, "\\SystemRoot\\system32\\ntoskrnl.exe"},
+                                 {{0x80400000ull, 21, "\\SystemRoot\\system32\\ntoskrnl.exe"},
                                   {0, 400, "\\??\\C:\\odd.sys"},
                                   {0, 0, std::string(256, 'x')}});
         // The count claims one record more than the answer holds.
