@@ -174,32 +174,6 @@ TEST(PsapiBinding, WithheldAddressesAndTheModuleQuery) {
     EXPECT_FALSE(AddressesWithheld(table)) << "one known address: the table stands as it is";
 }
 
-TEST(PsapiBinding, EnumerationEnablesTheDebugPrivilegeWhereHeld) {
-    PsapiDriverSource source(DoublePath());
-    ReadDriverTable(source);
-    tavrin::unique_kernel_handle token;
-    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put()));
-    LUID debug{};
-    ASSERT_TRUE(LookupPrivilegeValueW(nullptr, SE_DEBUG_NAME, &debug));
-    DWORD size = 0;
-    GetTokenInformation(token.get(), TokenPrivileges, nullptr, 0, &size);
-    std::vector<BYTE> buffer(size);
-    ASSERT_TRUE(GetTokenInformation(token.get(), TokenPrivileges, buffer.data(), size, &size));
-    const auto* held = reinterpret_cast<const TOKEN_PRIVILEGES*>(buffer.data());
-    for (DWORD i = 0; i < held->PrivilegeCount; ++i) {
-        const LUID& luid = held->Privileges[i].Luid;
-        if (luid.LowPart == debug.LowPart && luid.HighPart == debug.HighPart) {
-            EXPECT_TRUE(held->Privileges[i].Attributes & SE_PRIVILEGE_ENABLED);
-            return;
-        }
-    }
-    GTEST_SKIP() << "this process does not hold SeDebugPrivilege";
-}
-
-TEST(AddressText, AllDigitsOfThePointerSize) {
-    EXPECT_EQ(sizeof(void*) == 8 ? L"0000000000001234" : L"00001234", AddressText(0x1234));
-}
-
 TEST(PsapiBinding, MissingLibraryIsAnEnumerationFailure) {
     PsapiDriverSource source(L"no-such-psapi.dll");
     DriverTable table = ReadDriverTable(source);

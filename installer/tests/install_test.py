@@ -62,11 +62,6 @@ def runs_win32():
         return False
 
 
-def settle():
-    """Waits until the prefix's processes and server have ended, so its registry is on disk."""
-    subprocess.run(["wineserver", "-w"], env=env)
-
-
 def leaves(lines):
     """The lines without the keys that only hold other keys or values (the registry files leave
     those out, so they are left out everywhere), with keys in lower case as the registry compares
@@ -83,8 +78,9 @@ def leaves(lines):
 
 
 def snapshot():
-    """Every key and value of the prefix as 'HIVE\\key|name=value' lines, and every file."""
-    settle()
+    """Every key and value of the prefix as 'HIVE\\key|name=value' lines, and every file, once
+    the prefix's processes and server have ended and its registry is on disk."""
+    subprocess.run(["wineserver", "-w"], env=env)
     lines = set()
     for hive, name in (("HKLM", "system.reg"), ("HKCU", "user.reg")):
         with open(os.path.join(work, "wine", name), encoding="utf-8", errors="replace") as f:
