@@ -26,6 +26,8 @@ HRESULT give(LONG value, LONG* out) {
 
 class AppInfoObject final : public tavrin::com_object<AppInfoObject, tavrin::no_count, IAppInfo> {
 public:
+    explicit AppInfoObject(const std::wstring& directory)
+        : directory_(directory.empty() ? tavrin::module_folder(nullptr) : directory) {}
 
     STDMETHODIMP get_Title(BSTR* v) override { return give(kAppTitle, v); }
     STDMETHODIMP get_Path(BSTR* v) override { return give(directory_.c_str(), v); }
@@ -40,13 +42,13 @@ public:
     STDMETHODIMP get_Comments(BSTR* v) override { return give(L"Tavrin - Pellmark 1.00", v); }
 
 private:
-    std::wstring directory_ = tavrin::module_folder(nullptr);
+    std::wstring directory_;
 };
 
 }  // namespace
 
-tavrin::com_ptr<IAppInfo> CreateAppInfo() {
-    return tavrin::com_ptr<IAppInfo>::attach(AppInfoObject::create().detach());
+tavrin::com_ptr<IAppInfo> CreateAppInfo(const std::wstring& directory) {
+    return tavrin::com_ptr<IAppInfo>::attach(AppInfoObject::create(directory).detach());
 }
 
 }  // namespace pellmark

@@ -2,6 +2,8 @@
 // executable, version values). Settings land under HKCU\Software\Tavrin\Pellmark.
 #pragma once
 
+#include <string>
+
 #include "TavrinComponents.h"
 #include "common/com_ptr.h"
 
@@ -9,7 +11,7 @@ namespace pellmark {
 
 inline constexpr wchar_t kAppTitle[] = L"Tavrin - Pellmark";
 
-// A new AppInfo object; its directory is that of the running executable.
-tavrin::com_ptr<IAppInfo> CreateAppInfo();
+// A new AppInfo object; its directory is that of the running executable unless one is given.
+tavrin::com_ptr<IAppInfo> CreateAppInfo(const std::wstring& directory = {});
 
 }  // namespace pellmark

@@ -7,11 +7,40 @@
 namespace pellmark {
 
 namespace {
+
 constexpr DWORD kNameChars = 1024;
+constexpr ULONG kSystemModuleInformation = 11;
+constexpr LONG kStatusInfoLengthMismatch = static_cast<LONG>(0xC0000004);
+
+ModuleInformationQuery NtdllModuleQuery() {
+    using QueryFn = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    auto query = ntdll ? reinterpret_cast<QueryFn>(GetProcAddress(ntdll, "NtQuerySystemInformation")) : nullptr;
+    if (!query) return {};
+    return [query](void* buffer, ULONG size, ULONG* needed) {
+        return query(kSystemModuleInformation, buffer, size, needed);
+    };
+}
+
+}  // namespace
+
+PsapiDriverSource::PsapiDriverSource(std::wstring library, ModuleInformationQuery query)
+    : library_(std::move(library)), query_(query ? std::move(query) : NtdllModuleQuery()) {}
+
+bool EnablePrivilege(const wchar_t* name) {
+    tavrin::unique_kernel_handle token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token.put())) return false;
+    TOKEN_PRIVILEGES privileges{};
+    privileges.PrivilegeCount = 1;
+    privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    if (!LookupPrivilegeValueW(nullptr, name, &privileges.Privileges[0].Luid)) return false;
+    if (!AdjustTokenPrivileges(token.get(), FALSE, &privileges, sizeof(privileges), nullptr, nullptr)) return false;
+    return GetLastError() != ERROR_NOT_ALL_ASSIGNED;
 }
 
 DWORD PsapiDriverSource::Bind() {
     if (enum_) return ERROR_SUCCESS;
+    EnablePrivilege(SE_DEBUG_NAME);
     if (!module_) {
         module_.reset(LoadLibraryW(library_.c_str()));
         if (!module_) return GetLastError();
@@ -46,6 +75,26 @@ void PsapiDriverSource::GetDeviceDriverFileNameA(LPVOID address, char* buffer, D
     if (Bind() == ERROR_SUCCESS) fileName_(address, buffer, size);
 }
 
+bool PsapiDriverSource::SystemModules(std::vector<SystemModule>& modules) {
+    modules.clear();
+    if (!query_) return false;
+    // Modules may load between the calls: the size asked for, and a little more, a few times.
+    ULONG size = 64 * 1024;
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        std::vector<unsigned char> buffer(size);
+        ULONG needed = 0;
+        LONG status = query_(buffer.data(), size, &needed);
+        if (status >= 0) {
+            const std::size_t filled = needed && needed < size ? needed : size;
+            modules = parse_system_modules(buffer.data(), filled, sizeof(void*));
+            return true;
+        }
+        if (status != kStatusInfoLengthMismatch) return false;
+        size = (needed > size ? needed : size * 2) + 4096;
+    }
+    return false;
+}
+
 DriverTable ReadDriverTable(DriverSource& source) {
     DriverTable result;
     std::vector<LPVOID> table(kInitialDriverTableEntries, nullptr);
@@ -70,13 +119,20 @@ DriverTable ReadDriverTable(DriverSource& source) {
     }
 }
 
-std::wstring AddressText(LPVOID address) {
-    auto value = reinterpret_cast<ULONG_PTR>(address);
-    std::wstring low = HexEx4(static_cast<ULONG>(value & 0xFFFFFFFFu));
+std::wstring AddressText(ULONG_PTR address) {
+    std::wstring low = HexEx4(static_cast<ULONG>(address & 0xFFFFFFFFu));
 #ifdef _WIN64
-    if (ULONG high = static_cast<ULONG>(value >> 32)) return HexEx4(high) + low;
-#endif
+    return HexEx4(static_cast<ULONG>(address >> 32)) + low;
+#else
     return low;
+#endif
+}
+
+bool AddressesWithheld(const DriverTable& table) {
+    if (!table.ok || table.addresses.empty()) return false;
+    for (LPVOID address : table.addresses)
+        if (address) return false;
+    return true;
 }
 
 std::wstring DriverText(DriverSource& source, LPVOID address, bool baseName) {

@@ -4,9 +4,11 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "app/system_modules.h"
 #include "common/unique_handle.h"
 
 namespace pellmark {
@@ -19,17 +21,27 @@ public:
     // GetDeviceDriverBaseNameA / GetDeviceDriverFileNameA; a failure leaves the buffer as it was.
     virtual void GetDeviceDriverBaseNameA(LPVOID address, char* buffer, DWORD size) = 0;
     virtual void GetDeviceDriverFileNameA(LPVOID address, char* buffer, DWORD size) = 0;
+    // The loaded kernel modules from the system's module information; false when it cannot be
+    // read. Asked only where the enumeration gave no load addresses.
+    virtual bool SystemModules(std::vector<SystemModule>& modules) = 0;
 };
+
+// NtQuerySystemInformation(SystemModuleInformation, buffer, size, needed): the NTSTATUS.
+using ModuleInformationQuery = std::function<LONG(void* buffer, ULONG size, ULONG* needed)>;
 
 // The system's psapi, loaded by name and bound with GetProcAddress at the first enumeration
 // (not linked at load time). If the library or a function cannot be bound, the enumeration
-// fails with that error code.
+// fails with that error code. The first enumeration also enables SeDebugPrivilege where the
+// process holds it (an elevated run), without which newer systems give zero load addresses.
+// The module information comes from `query`, by default ntdll's NtQuerySystemInformation
+// bound at run time.
 class PsapiDriverSource final : public DriverSource {
 public:
-    explicit PsapiDriverSource(std::wstring library = L"PSAPI.DLL") : library_(std::move(library)) {}
+    explicit PsapiDriverSource(std::wstring library = L"PSAPI.DLL", ModuleInformationQuery query = {});
     bool EnumDeviceDrivers(LPVOID* table, DWORD tableBytes, DWORD* bytesNeeded, DWORD* error) override;
     void GetDeviceDriverBaseNameA(LPVOID address, char* buffer, DWORD size) override;
     void GetDeviceDriverFileNameA(LPVOID address, char* buffer, DWORD size) override;
+    bool SystemModules(std::vector<SystemModule>& modules) override;
 
 private:
     using EnumFn = BOOL(WINAPI*)(LPVOID*, DWORD, LPDWORD);
@@ -37,6 +49,7 @@ private:
     DWORD Bind();
 
     std::wstring library_;
+    ModuleInformationQuery query_;
     tavrin::unique_module module_;
     EnumFn enum_ = nullptr;
     NameFn baseName_ = nullptr;
@@ -65,9 +78,15 @@ struct DriverRow {
     std::wstring path;
 };
 
-// The text of a load address: tsHexEx4 of the address; a 64-bit address with a non-zero upper
-// half is written as both halves one after the other.
-std::wstring AddressText(LPVOID address);
+// The text of a load address by tsHexEx4: 8 digits in a 32-bit program; in a 64-bit one (on a
+// 64-bit host) all 16, the upper half first.
+std::wstring AddressText(ULONG_PTR address);
+
+// True when the system reported drivers but withheld every load address (zeros).
+bool AddressesWithheld(const DriverTable& table);
+
+// Enables a privilege the process's token holds; false when it holds none of that name.
+bool EnablePrivilege(const wchar_t* name);
 
 // The name or path text of one driver: a fresh NUL buffer of 1025 characters, of which the call
 // is told 1024, read up to its first NUL.

@@ -29,9 +29,9 @@ Hooks Hooks::Defaults() {
     hooks.createFSO = [](tavrin::com_ptr<_tavFSO>& fso) {
         return CoCreateInstance(CLSID_tavFSO, nullptr, CLSCTX_INPROC_SERVER, IID__tavFSO, fso.put_void());
     };
-    hooks.shellExecute = [](HWND owner, const char* verb, const char* file, const char* parameters,
-                            const char* directory, int show) {
-        return reinterpret_cast<INT_PTR>(ShellExecuteA(owner, verb, file, parameters, directory, show));
+    hooks.shellExecute = [](HWND owner, const wchar_t* verb, const wchar_t* file, const wchar_t* parameters,
+                            const wchar_t* directory, int show) {
+        return reinterpret_cast<INT_PTR>(ShellExecuteW(owner, verb, file, parameters, directory, show));
     };
     hooks.messageBox = [](HWND owner, const wchar_t* text, const wchar_t* caption, UINT style) {
         return MessageBoxW(owner, text, caption, style);

@@ -25,9 +25,9 @@ struct Hooks {
     // The component library's global tavFSO, created by class identifier; the HRESULT of the
     // creation is kept so that a failure can be reported with its reason.
     std::function<HRESULT(tavrin::com_ptr<_tavFSO>&)> createFSO;
-    // ShellExecuteA; the result is the call's instance value as an integer (32 or less: failure).
-    std::function<INT_PTR(HWND, const char* verb, const char* file, const char* parameters,
-                          const char* directory, int show)>
+    // ShellExecuteW; the result is the call's instance value as an integer (32 or less: failure).
+    std::function<INT_PTR(HWND, const wchar_t* verb, const wchar_t* file, const wchar_t* parameters,
+                          const wchar_t* directory, int show)>
         shellExecute;
     // The program's own message boxes (MessageBoxW).
     std::function<int(HWND, const wchar_t* text, const wchar_t* caption, UINT style)> messageBox;

@@ -51,11 +51,10 @@ struct ColumnEntry {
     const wchar_t* header;
     int width;
 };
-// Widths: 1710, 1280 and 5140 twips.
 const ColumnEntry kColumns[] = {
-    {L"Name", 114},
-    {L"Address", 85},
-    {L"Path", 343},
+    {L"Name", kColumnWidths[0]},
+    {L"Address", kColumnWidths[1]},
+    {L"Path", kColumnWidths[2]},
 };
 
 int ImageIndex(const wchar_t* key) {
@@ -311,6 +310,11 @@ void frmMain::RefreshList() {
     if (!driverSource_) return;
 
     DriverTable table = ReadDriverTable(*driverSource_);
+    // Without SeDebugPrivilege newer systems report every driver at address zero, and psapi
+    // cannot name a driver by that; the module information still names them all.
+    std::vector<SystemModule> modules;
+    const bool withheld = AddressesWithheld(table);
+    if (withheld && !driverSource_->SystemModules(modules)) modules.clear();
     if (!table.ok) {
         static constexpr wchar_t kFailure[] = L"Не удалось перечислить драйверы.";
         if (IAppDialogs* dialogs = AppDialogs()) {
@@ -328,15 +332,28 @@ void frmMain::RefreshList() {
     }
 
     SendMessageW(lvDrivers_, WM_SETREDRAW, FALSE, 0);
-    toolTips_.reserve(table.addresses.size());
-    for (LPVOID address : table.addresses) {
-        std::wstring name = DriverText(*driverSource_, address, true);
-        std::wstring addressText = AddressText(address);
-        std::wstring path = DriverText(*driverSource_, address, false);
-        AddRow(name, addressText, path);
+    if (!modules.empty()) {
+        toolTips_.reserve(modules.size());
+        for (const SystemModule& module : modules) {
+            // An address the system withheld is left empty rather than shown as zero.
+            std::wstring address = module.base ? AddressText(static_cast<ULONG_PTR>(module.base)) : std::wstring();
+            AddRow(StringFromPointerA(module.name.c_str()), address, StringFromPointerA(module.path.c_str()));
+        }
+    } else {
+        toolTips_.reserve(table.addresses.size());
+        for (LPVOID address : table.addresses) {
+            std::wstring name = DriverText(*driverSource_, address, true);
+            std::wstring addressText = AddressText(reinterpret_cast<ULONG_PTR>(address));
+            std::wstring path = DriverText(*driverSource_, address, false);
+            AddRow(name, addressText, path);
+        }
     }
     SendMessageW(lvDrivers_, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(lvDrivers_, nullptr, TRUE);
+    if (withheld && !toldAddressesWithheld_) {
+        toldAddressesWithheld_ = true;
+        ShowMessage(kAddressesWithheldMessage, MB_OK | MB_ICONINFORMATION);
+    }
 }
 
 void frmMain::AddRow(const std::wstring& name, const std::wstring& address, const std::wstring& path) {
@@ -552,18 +569,9 @@ void frmMain::OpenReadMe() {
     tavrin::unique_bstr directory;
     if (appInfo_) appInfo_->get_Path(directory.put());
     std::wstring path = BuildFileName(std::wstring(directory.view()), L"ReadMe.TXT");
-    // The shell is asked in the ANSI code page.
-    std::string ansiPath;
-    if (!path.empty()) {
-        int size = WideCharToMultiByte(CP_ACP, 0, path.c_str(), -1, nullptr, 0, nullptr, nullptr);
-        if (size > 0) {
-            ansiPath.assign(static_cast<size_t>(size), '\0');
-            WideCharToMultiByte(CP_ACP, 0, path.c_str(), -1, ansiPath.data(), size, nullptr, nullptr);
-            ansiPath.resize(static_cast<size_t>(size - 1));
-        }
-    }
-    INT_PTR result = hooks_.shellExecute ? hooks_.shellExecute(hwnd_, "open", ansiPath.c_str(), "", "", SW_SHOWDEFAULT)
-                                         : 0;
+    // The wide call: a folder whose name the ANSI code page cannot spell still opens.
+    INT_PTR result =
+        hooks_.shellExecute ? hooks_.shellExecute(hwnd_, L"open", path.c_str(), L"", L"", SW_SHOWDEFAULT) : 0;
     if (result <= 32) ShowMessage(L"Не удаётся открыть файл ReadMe.TXT", MB_OK | MB_ICONHAND);
 }
 

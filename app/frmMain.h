@@ -21,6 +21,21 @@ namespace pellmark {
 inline constexpr wchar_t kMainCaption[] = L"Pellmark";
 inline constexpr wchar_t kMainClass[] = L"TavrinPellmarkMain";
 
+// Design widths of the columns "Name", "Address" and "Path" in pixels (at 15 twips per pixel):
+// 1710, 1280 and 5140 twips. A 64-bit program writes addresses in 16 digits, which 85 pixels do
+// not hold in the list's font; there "Address" has 2250 twips and "Path" gives up the difference,
+// so that the three still fill the design width.
+#ifdef _WIN64
+inline constexpr int kColumnWidths[3] = {114, 150, 278};
+#else
+inline constexpr int kColumnWidths[3] = {114, 85, 343};
+#endif
+
+// Said once per run when the system lists the drivers without their load addresses.
+inline constexpr wchar_t kAddressesWithheldMessage[] =
+    L"Адреса загрузки драйверов система сообщает только администратору. "
+    L"Чтобы их увидеть, запустите Pellmark от имени администратора.";
+
 struct FontTraits {
     static HFONT invalid() noexcept { return nullptr; }
     static void close(HFONT f) noexcept { DeleteObject(f); }
@@ -102,6 +117,7 @@ private:
     std::vector<std::array<std::wstring, 3>> toolTips_;
     std::wstring toolTipBuffer_;
     bool quitOnClose_ = false;
+    bool toldAddressesWithheld_ = false;
 };
 
 }  // namespace pellmark

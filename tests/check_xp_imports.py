@@ -1,11 +1,13 @@
 #!/usr/bin/env python3
 """Fails when a shipped binary imports a system function that Windows XP does not have.
 
-    check_xp_imports.py OBJDUMP CXX BINARY...
+    check_xp_imports.py [--winnt 0x0502] OBJDUMP CXX BINARY...
 
 The oracle is the platform headers themselves: every imported function of a system DLL is named
-in a small program compiled with _WIN32_WINNT and WINVER set to Windows XP, where the headers
-declare only what XP has; a name they do not declare is newer. A few functions the headers do not
+in a small program compiled with _WIN32_WINNT and WINVER set to Windows XP (0x0501, the oldest
+32-bit host), or to the version --winnt gives (0x0502 for the x64 binaries: Windows XP x64 and
+Server 2003 SP1, the oldest 64-bit hosts), where the headers declare only what that host has; a
+name they do not declare is newer. A few functions the headers do not
 gate by version are listed here by hand. The C runtime (msvcrt.dll) and the suite's own DLLs are
 not system DLLs of this kind and are left out.
 """
@@ -44,6 +46,10 @@ def imports(objdump, binary):
 
 
 def main(argv):
+    winnt = "0x0501"
+    if argv[:1] == ["--winnt"]:
+        winnt, argv = argv[1], argv[2:]
+    host = {"0x0501": "Windows XP", "0x0502": "Windows XP x64 / Server 2003 SP1"}.get(winnt, f"Windows {winnt}")
     objdump, cxx, binaries = argv[0], argv[1], argv[2:]
     wanted = {}
     for binary in binaries:
@@ -60,7 +66,7 @@ def main(argv):
         names = sorted(n for n in wanted if n not in KNOWN_NEWER)
         source = os.path.join(work, "xp.cpp")
         with open(source, "w") as f:
-            f.write("#define _WIN32_WINNT 0x0501\n#define WINVER 0x0501\n#define UNICODE\n#define _UNICODE\n")
+            f.write(f"#define _WIN32_WINNT {winnt}\n#define WINVER {winnt}\n#define UNICODE\n#define _UNICODE\n")
             f.writelines(f"#include <{h}>\n" for h in HEADERS)
             f.write("void* all[] = {\n")
             f.writelines(f"    reinterpret_cast<void*>(&::{n}),\n" for n in names)
@@ -74,10 +80,10 @@ def main(argv):
                 if 0 <= index < len(names):
                     failures.append(names[index])
     for name in sorted(set(failures)):
-        print(f"FAIL {name} is newer than Windows XP: imported by {', '.join(sorted(wanted[name]))}")
+        print(f"FAIL {name} is newer than {host}: imported by {', '.join(sorted(wanted[name]))}")
     if failures:
         return 1
-    print(f"ok   {len(wanted)} system functions imported by {len(binaries)} binaries, all on Windows XP")
+    print(f"ok   {len(wanted)} system functions imported by {len(binaries)} binaries, all on {host}")
     print("ALL OK")
     return 0
 

@@ -72,7 +72,7 @@ public:
 
 struct ShellCall {
     HWND owner;
-    std::string verb, file, parameters, directory;
+    std::wstring verb, file, parameters, directory;
     int show;
 };
 
@@ -138,13 +138,13 @@ protected:
         };
         if (!haveAppDialogs) h.createAppDialogs = [] { return tavrin::com_ptr<IAppDialogs>(); };
         if (fakeShell) {
-            h.shellExecute = [this](HWND owner, const char* verb, const char* file, const char* parameters,
-                                    const char* directory, int show) -> INT_PTR {
+            h.shellExecute = [this](HWND owner, const wchar_t* verb, const wchar_t* file, const wchar_t* parameters,
+                                    const wchar_t* directory, int show) -> INT_PTR {
                 shellCalls.push_back({owner, verb, file, parameters, directory, show});
                 return shellResult;
             };
         }
-        form = frmMain::Load(h, CreateAppInfo().get(), nullptr);
+        form = frmMain::Load(h, CreateAppInfo(appFolder).get(), nullptr);
         EXPECT_TRUE(form);
         form->Show();
         Pump();
@@ -161,6 +161,7 @@ protected:
     HRESULT fsoFailure = S_OK;
     int fsoCreated = 0;
     bool fakeShell = true;
+    std::wstring appFolder;  // empty: the test program's own
     INT_PTR shellResult = 42;
     std::vector<ShellCall> shellCalls;
     std::wstring folder;
@@ -335,14 +336,14 @@ TEST_F(Commands, ReadMeIsOpenedBesideTheProgramAndAFailureIsSaid) {
     ASSERT_EQ(1u, shellCalls.size());
     const ShellCall& call = shellCalls[0];
     EXPECT_EQ(f.hwnd(), call.owner);
-    EXPECT_EQ("open", call.verb);
-    EXPECT_EQ("", call.parameters);
-    EXPECT_EQ("", call.directory);
+    EXPECT_EQ(L"open", call.verb);
+    EXPECT_EQ(L"", call.parameters);
+    EXPECT_EQ(L"", call.directory);
     EXPECT_EQ(SW_SHOWDEFAULT, call.show);
-    char exe[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, exe, MAX_PATH);
-    std::string beside(exe);
-    beside = beside.substr(0, beside.find_last_of('\\')) + "\\ReadMe.TXT";
+    wchar_t exe[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    std::wstring beside(exe);
+    beside = beside.substr(0, beside.find_last_of(L'\\')) + L"\\ReadMe.TXT";
     EXPECT_EQ(beside, call.file);
     EXPECT_EQ((std::vector<std::wstring>{L"Tavrin - Pellmark|16|Не удаётся открыть файл ReadMe.TXT"}),
               hooks.messages);
@@ -352,6 +353,14 @@ TEST_F(Commands, ReadMeIsOpenedBesideTheProgramAndAFailureIsSaid) {
     EXPECT_EQ(1u, hooks.messages.size()) << "above 32 is success";
     f.tbMain_ButtonClick(L"help");
     EXPECT_EQ(2u, shellCalls.size()) << "keys compare case-sensitively";
+}
+
+TEST_F(Commands, ReadMePathOutsideTheAnsiCodePageReachesTheShellWhole) {
+    // Under 1252 an ANSI call would be handed "C:\Lodz\?????".
+    appFolder = L"C:\\\u0141od\u017A\\\u042F\u0441\u0435\u043D\u044C";
+    Open().tbMain_ButtonClick(L"Help");
+    ASSERT_EQ(1u, shellCalls.size());
+    EXPECT_EQ(appFolder + L"\\ReadMe.TXT", shellCalls[0].file);
 }
 
 // A visible top-level window of another process whose caption begins with `name`.

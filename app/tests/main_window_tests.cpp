@@ -18,7 +18,8 @@ namespace {
 std::wstring Hex(ULONG_PTR value) {
     wchar_t text[32] = {};
     unsigned long long v = value;
-    swprintf(text, std::size(text), v >> 32 ? L"%016llX" : L"%08llX", v);
+    // All 16 digits in a 64-bit program, whatever the value.
+    swprintf(text, std::size(text), sizeof(void*) == 8 ? L"%016llX" : L"%08llX", v);
     return text;
 }
 
@@ -134,8 +135,15 @@ TEST_F(MainWindow, IsBuiltWithTheDesignCaptionControlsAndSizes) {
     GetClientRect(f.hwnd(), &client);
     EXPECT_EQ(561, client.right);
     EXPECT_EQ(233, client.bottom);
-    EXPECT_EQ((std::vector<int>{114, 85, 343}), ColumnWidths());
-    EXPECT_EQ((std::vector<int>{114, 85, 343}), HeaderWidths());
+    const std::vector<int> design(std::begin(kColumnWidths), std::end(kColumnWidths));
+    EXPECT_EQ(design, ColumnWidths());
+    EXPECT_EQ(design, HeaderWidths());
+    EXPECT_EQ((sizeof(void*) == 8 ? std::vector<int>{114, 150, 278} : std::vector<int>{114, 85, 343}), design);
+    // The widest address text fits its column: 16 digits in a 64-bit program, 8 in a 32-bit one.
+    std::wstring widest(sizeof(void*) * 2, L'0');
+    int textWidth = static_cast<int>(
+        SendMessageW(f.lvDrivers(), LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(widest.c_str())));
+    EXPECT_LE(textWidth + 12, design[1]) << "text and the list's cell margins";
 
     const wchar_t* headers[] = {L"Name", L"Address", L"Path"};
     for (int i = 0; i < 3; ++i) {
@@ -241,6 +249,31 @@ TEST_F(MainWindow, FailureAfterAGoodRefreshEmptiesTheListWithOneBox) {
     EXPECT_EQ(L"Не удалось перечислить драйверы.", box.text);
     EXPECT_EQ(L"Tavrin - Pellmark", hooks.dialogs.title);
     EXPECT_TRUE(hooks.messages.empty());
+}
+
+TEST_F(MainWindow, WithheldAddressesListTheModulesAndSaySoOnce) {
+    // Every address zero, as for a caller without SeDebugPrivilege: psapi names none of them.
+    for (auto& driver : source.drivers) driver.address = 0;
+    source.modules = {{0, "ntoskrnl.exe", "\\SystemRoot\\system32\\ntoskrnl.exe"},
+                      {0x8000, "caf\xE9.sys", "\\??\\C:\\caf\xE9.sys"}};
+    frmMain& f = Open();
+    ASSERT_EQ(2, f.RowCount());
+    EXPECT_EQ(L"ntoskrnl.exe", f.CellText(0, 0));
+    EXPECT_EQ(L"", f.CellText(0, 1)) << "a withheld address is not shown as zero";
+    EXPECT_EQ(L"\\SystemRoot\\system32\\ntoskrnl.exe", f.CellText(0, 2));
+    EXPECT_EQ(L"caf\u00E9.sys", f.CellText(1, 0)) << "ANSI text, as psapi's";
+    EXPECT_EQ(Hex(0x8000), f.CellText(1, 1));
+    const std::vector<std::wstring> once = {std::wstring(L"Tavrin - Pellmark|64|") + kAddressesWithheldMessage};
+    EXPECT_EQ(once, hooks.messages);
+    f.RefreshList();
+    EXPECT_EQ(2, f.RowCount());
+    // Without the module information the rows stay as psapi gave them; nothing more is said.
+    source.modulesFail = true;
+    f.RefreshList();
+    ASSERT_EQ(3, f.RowCount());
+    EXPECT_EQ(Hex(0), f.CellText(2, 1));
+    EXPECT_EQ(once, hooks.messages);
+    EXPECT_TRUE(hooks.dialogs.boxes.empty());
 }
 
 TEST_F(MainWindow, MoreThan2048DriversAllGetRows) {
@@ -368,7 +401,7 @@ TEST_F(MainWindow, StoredLayoutComesBackAtTheNextStart) {
     GetMonitorInfoW(MonitorFromWindow(first.hwnd(), MONITOR_DEFAULTTONEAREST), &mi);
     EXPECT_NEAR((mi.rcWork.left + mi.rcWork.right) / 2, (r.left + r.right) / 2, 1);
     EXPECT_NEAR((mi.rcWork.top + mi.rcWork.bottom) / 2, (r.top + r.bottom) / 2, 1);
-    EXPECT_EQ((std::vector<int>{114, 85, 343}), ColumnWidths());
+    EXPECT_EQ((std::vector<int>{114, kColumnWidths[1], kColumnWidths[2]}), ColumnWidths());
 
     // Moved, resized, "Path" widened, closed.
     SetWindowPos(first.hwnd(), nullptr, 37, 41, 720, 380, SWP_NOZORDER);
@@ -384,14 +417,14 @@ TEST_F(MainWindow, StoredLayoutComesBackAtTheNextStart) {
     EXPECT_EQ(moved.top, again.top);
     EXPECT_EQ(moved.right, again.right);
     EXPECT_EQ(moved.bottom, again.bottom);
-    EXPECT_EQ((std::vector<int>{114, 85, 500}), ColumnWidths());
+    EXPECT_EQ((std::vector<int>{114, kColumnWidths[1], 500}), ColumnWidths());
     EXPECT_EQ(3, second.RowCount());
 }
 
 TEST_F(MainWindow, StartsWithDesignLayoutWhenWindowSettingsIsUnavailable) {
     hooks.withSettings = false;
     frmMain& f = Open();
-    EXPECT_EQ((std::vector<int>{114, 85, 343}), ColumnWidths());
+    EXPECT_EQ((std::vector<int>{114, kColumnWidths[1], kColumnWidths[2]}), ColumnWidths());
     EXPECT_EQ(3, f.RowCount());
     Close();
     EXPECT_FALSE(StoredSettingsExist());

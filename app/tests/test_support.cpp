@@ -130,6 +130,7 @@ Hooks TestHooks::Make() {
             }
             void GetDeviceDriverBaseNameA(LPVOID a, char* b, DWORD s) override { to->GetDeviceDriverBaseNameA(a, b, s); }
             void GetDeviceDriverFileNameA(LPVOID a, char* b, DWORD s) override { to->GetDeviceDriverFileNameA(a, b, s); }
+            bool SystemModules(std::vector<SystemModule>& m) override { return to->SystemModules(m); }
         };
         return std::make_unique<Forward>(fake);
     };

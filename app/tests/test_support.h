@@ -40,10 +40,17 @@ public:
     // Largest table size (bytes) the source was handed, and how often it was asked.
     DWORD largestTable = 0;
     int enumCalls = 0;
+    // The module information: the list, or a failure.
+    std::vector<SystemModule> modules;
+    bool modulesFail = false;
 
     bool EnumDeviceDrivers(LPVOID* table, DWORD tableBytes, DWORD* bytesNeeded, DWORD* error) override;
     void GetDeviceDriverBaseNameA(LPVOID address, char* buffer, DWORD size) override;
     void GetDeviceDriverFileNameA(LPVOID address, char* buffer, DWORD size) override;
+    bool SystemModules(std::vector<SystemModule>& out) override {
+        out = modules;
+        return !modulesFail;
+    }
 };
 
 // Records every box instead of showing it.

@@ -1,9 +1,10 @@
-// DllRegisterServer / DllUnregisterServer, written from the class table.
+// DllRegisterServer / DllUnregisterServer and DllInstall, written from the class table.
 //
-// What registering writes under HKEY_CLASSES_ROOT (unregistering removes exactly this):
+// What registering writes under HKEY_CLASSES_ROOT, or for "regsvr32 /n /i:user" under
+// HKEY_CURRENT_USER\Software\Classes (unregistering removes exactly this from the same place):
 //   TypeLib\{LIBID}\2.4                     = "Tavrin - File I/O support 1.00"
 //     0\win32 (win64 in a 64-bit build)     = path of this DLL
-//     FLAGS = "0", HELPDIR = folder of this DLL
+//     FLAGS = "0", HELPDIR = folder of this DLL, ending in a backslash as an installer writes it
 //   Interface\{IID} of every default interface and of each of its earlier identities = "_X"
 //     ProxyStubClsid, ProxyStubClsid32      = {00020424-...} (marshalled through the type library)
 //     TypeLib = {LIBID}, value Version = "2.4"
@@ -20,6 +21,8 @@
 // The TypeLib\{LIBID} key itself is removed only when no other version is left in it.
 // Interfaces are written here rather than by RegisterTypeLib so that an entry of the automation
 // runtime's own _Collection interface, which our library also describes, is never touched.
+// The installer package writes the same entries from its registry tables (installer/), which
+// are generated from the same IDL and class list.
 //
 // A registration that fails part-way takes back exactly what it wrote: keys it created are
 // removed and values it replaced get their old data back, so a working earlier registration
@@ -43,6 +46,18 @@ namespace {
 using tavrin::guid_text;
 
 const wchar_t current_version_suffix[] = L".1";
+
+// Where one registration goes: HKEY_CLASSES_ROOT itself, or the classes of the current user.
+struct registry_root {
+    HKEY key;
+    const wchar_t* base;  // prefix of every key path
+    bool common_keys_optional;  // CLSID, Interface and TypeLib may be missing before us
+    std::wstring operator()(const std::wstring& key_path) const { return base + key_path; }
+};
+registry_root root_of(registration_scope scope) {
+    if (scope == registration_scope::user) return {HKEY_CURRENT_USER, L"Software\\Classes\\", true};
+    return {HKEY_CLASSES_ROOT, L"", false};
+}
 const wchar_t automation_marshaller[] = L"{00020424-0000-0000-C000-000000000046}";
 
 std::wstring version_text() {
@@ -50,21 +65,21 @@ std::wstring version_text() {
 }
 
 // Removes a key when it has neither subkeys nor values.
-void delete_if_empty(const std::wstring& key) {
+void delete_if_empty(const registry_root& root, const std::wstring& key) {
     tavrin::unique_hkey handle;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, handle.put()) != ERROR_SUCCESS) return;
+    if (RegOpenKeyExW(root.key, root(key).c_str(), 0, KEY_READ, handle.put()) != ERROR_SUCCESS) return;
     DWORD subkeys = 0, values = 0;
     if (RegQueryInfoKeyW(handle.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr,
                          nullptr, nullptr, nullptr) != ERROR_SUCCESS)
         return;
     handle.reset();
-    if (subkeys == 0 && values == 0) RegDeleteKeyW(HKEY_CLASSES_ROOT, key.c_str());
+    if (subkeys == 0 && values == 0) RegDeleteKeyW(root.key, root(key).c_str());
 }
 
-// The type library a registered interface names; empty when it is not registered.
-std::wstring registered_type_library(const std::wstring& interface_key) {
+// The type library a registered interface names (below `root`); empty when it is not registered.
+std::wstring registered_type_library(HKEY root, const std::wstring& interface_key) {
     tavrin::unique_hkey handle;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, (interface_key + L"\\TypeLib").c_str(), 0, KEY_QUERY_VALUE, handle.put()))
+    if (RegOpenKeyExW(root, (interface_key + L"\\TypeLib").c_str(), 0, KEY_QUERY_VALUE, handle.put()))
         return {};
     wchar_t value[64] = {};
     DWORD size = sizeof value - sizeof(wchar_t), type = 0;
@@ -85,14 +100,14 @@ const wchar_t* platform_subkey() {
 // The writes of one registration, each remembered with what it replaced.
 class registry_transaction {
 public:
-    explicit registry_transaction(const registry_writer& write) : write_(write) {}
+    registry_transaction(const registry_writer& write, const registry_root& root) : write_(write), root_(root) {}
     registry_transaction(const registry_transaction&) = delete;
     registry_transaction& operator=(const registry_transaction&) = delete;
 
     LSTATUS set(const std::wstring& key, const wchar_t* name, const std::wstring& value) {
         if (LSTATUS status = create_key(key)) return status;
         tavrin::unique_hkey handle;
-        if (LSTATUS status = RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
+        if (LSTATUS status = RegOpenKeyExW(root_.key, root_(key).c_str(), 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
                                            handle.put()))
             return status;
         undo step{key, false, name ? name : L"", name != nullptr, false, REG_NONE, {}};
@@ -113,11 +128,11 @@ public:
     void roll_back() noexcept {
         for (auto step = steps_.rbegin(); step != steps_.rend(); ++step) {
             if (step->created_key) {
-                RegDeleteKeyW(HKEY_CLASSES_ROOT, step->key.c_str());
+                RegDeleteKeyW(root_.key, root_(step->key).c_str());
                 continue;
             }
             tavrin::unique_hkey handle;
-            if (RegOpenKeyExW(HKEY_CLASSES_ROOT, step->key.c_str(), 0, KEY_SET_VALUE, handle.put())) continue;
+            if (RegOpenKeyExW(root_.key, root_(step->key).c_str(), 0, KEY_SET_VALUE, handle.put())) continue;
             const wchar_t* name = step->named ? step->name.c_str() : nullptr;
             if (step->value_existed)
                 RegSetValueExW(handle.get(), name, 0, step->type, step->data.data(), static_cast<DWORD>(step->data.size()));
@@ -125,6 +140,21 @@ public:
                 RegDeleteValueW(handle.get(), name);
         }
         steps_.clear();
+    }
+
+    // Creates the key one level at a time, so that every key this call brings into being is known.
+    LSTATUS create_key(const std::wstring& key) {
+        for (std::size_t end = 0; end != std::wstring::npos;) {
+            end = key.find(L'\\', end + 1);
+            std::wstring part = key.substr(0, end);
+            tavrin::unique_hkey handle;
+            DWORD disposition = 0;
+            if (LSTATUS status = RegCreateKeyExW(root_.key, root_(part).c_str(), 0, nullptr, 0, KEY_READ, nullptr,
+                                                 handle.put(), &disposition))
+                return status;
+            if (disposition == REG_CREATED_NEW_KEY) steps_.push_back({part, true, {}, false, false, REG_NONE, {}});
+        }
+        return ERROR_SUCCESS;
     }
 
 private:
@@ -138,44 +168,25 @@ private:
         std::vector<BYTE> data;
     };
 
-    // Creates the key one level at a time, so that every key this call brings into being is known.
-    LSTATUS create_key(const std::wstring& key) {
-        for (std::size_t end = 0; end != std::wstring::npos;) {
-            end = key.find(L'\\', end + 1);
-            std::wstring part = key.substr(0, end);
-            tavrin::unique_hkey handle;
-            DWORD disposition = 0;
-            if (LSTATUS status = RegCreateKeyExW(HKEY_CLASSES_ROOT, part.c_str(), 0, nullptr, 0, KEY_READ, nullptr,
-                                                 handle.put(), &disposition))
-                return status;
-            if (disposition == REG_CREATED_NEW_KEY) steps_.push_back({part, true, {}, false, false, REG_NONE, {}});
-        }
-        return ERROR_SUCCESS;
-    }
 
     const registry_writer& write_;
+    registry_root root_;
     std::vector<undo> steps_;
 };
 
-LSTATUS register_all(registry_transaction& registry) {
-    const std::wstring path = tavrin::module_path(module_handle());
-    if (path.empty()) return static_cast<LSTATUS>(GetLastError());
-    const std::wstring folder = path.substr(0, path.find_last_of(L'\\'));
-    const std::wstring libid = guid_text(type_library_id);
-    const std::wstring version = version_text();
-    const std::wstring typelib = L"TypeLib\\" + libid + L"\\" + version;
+// One value to write: key (below the registration's root), value name (nullptr: the default
+// value) and text; or a key alone, with no value.
+struct registry_write {
+    std::wstring key;
+    const wchar_t* name;
+    std::wstring value;
+    bool key_only = false;
+};
 
-    struct write {
-        std::wstring key;
-        const wchar_t* name;
-        std::wstring value;
-    };
-    std::vector<write> writes = {
-        {typelib, nullptr, type_library_name},
-        {typelib + L"\\0\\" + platform_subkey(), nullptr, path},
-        {typelib + L"\\FLAGS", nullptr, L"0"},
-        {typelib + L"\\HELPDIR", nullptr, folder},
-    };
+// The interfaces: every default interface and each of its earlier identities, marshalled by the
+// automation marshaller through our type library; and _Collection where no library has
+// registered it yet (ours counts as none, so a registration can be repeated).
+void add_interfaces(std::vector<registry_write>& writes, const std::wstring& libid, const std::wstring& version) {
     auto marshalled = [&](const IID& iid, const wchar_t* name) {
         const std::wstring iface = L"Interface\\" + guid_text(iid);
         writes.push_back({iface, nullptr, name});
@@ -185,7 +196,7 @@ LSTATUS register_all(registry_transaction& registry) {
         writes.push_back({iface + L"\\TypeLib", L"Version", version});
     };
     const std::wstring collection = L"Interface\\" + guid_text(IID__Collection);
-    if (!interface_registered(collection) || registered_type_library(collection) == libid)
+    if (!interface_registered(collection) || registered_type_library(HKEY_CLASSES_ROOT, collection) == libid)
         marshalled(IID__Collection, L"_Collection");
     for (const class_info& c : class_table()) {
         const identity_list identities = class_identities(c);
@@ -193,6 +204,13 @@ LSTATUS register_all(registry_transaction& registry) {
         for (std::size_t i = 0; i < identities.count; ++i) iids.push_back(identities.at(i));
         if (!identities.contains(*c.iid)) iids.push_back(*c.iid);
         for (const IID& iid : iids) marshalled(iid, c.interface_name);
+    }
+}
+
+// The creatable classes with their ProgIDs.
+void add_classes(std::vector<registry_write>& writes, const std::wstring& path, const std::wstring& libid,
+                 const std::wstring& version) {
+    for (const class_info& c : class_table()) {
         if (!c.create) continue;
         const std::wstring progid = std::wstring(progid_prefix) + c.name;
         const std::wstring clsid = L"CLSID\\" + guid_text(*c.clsid);
@@ -203,24 +221,43 @@ LSTATUS register_all(registry_transaction& registry) {
         writes.push_back({clsid + L"\\VersionIndependentProgID", nullptr, progid});
         writes.push_back({clsid + L"\\TypeLib", nullptr, libid});
         writes.push_back({clsid + L"\\VERSION", nullptr, version});
-        writes.push_back({clsid + L"\\Programmable", nullptr, L""});
+        writes.push_back({clsid + L"\\Programmable", nullptr, L"", true});
         writes.push_back({progid, nullptr, c.name});
         writes.push_back({progid + L"\\CLSID", nullptr, guid_text(*c.clsid)});
         writes.push_back({progid + L"\\CurVer", nullptr, progid + current_version_suffix});
         writes.push_back({progid + current_version_suffix, nullptr, c.name});
         writes.push_back({progid + current_version_suffix + L"\\CLSID", nullptr, guid_text(*c.clsid)});
     }
-    for (const write& w : writes) {
-        if (LSTATUS status = registry.set(w.key, w.name, w.value)) return status;
+}
+
+LSTATUS register_all(registry_transaction& registry) {
+    const std::wstring path = tavrin::module_path(module_handle());
+    if (path.empty()) return static_cast<LSTATUS>(GetLastError());
+    const std::wstring folder = path.substr(0, path.find_last_of(L'\\') + 1);
+    const std::wstring libid = guid_text(type_library_id);
+    const std::wstring version = version_text();
+    const std::wstring typelib = L"TypeLib\\" + libid + L"\\" + version;
+
+    std::vector<registry_write> writes = {
+        {typelib, nullptr, type_library_name},
+        {typelib + L"\\0\\" + platform_subkey(), nullptr, path},
+        {typelib + L"\\FLAGS", nullptr, L"0"},
+        {typelib + L"\\HELPDIR", nullptr, folder},
+    };
+    add_interfaces(writes, libid, version);
+    add_classes(writes, path, libid, version);
+    for (const registry_write& w : writes) {
+        if (LSTATUS status = w.key_only ? registry.create_key(w.key) : registry.set(w.key, w.name, w.value))
+            return status;
     }
     return ERROR_SUCCESS;
 }
 
-LSTATUS unregister_all() {
+LSTATUS unregister_all(const registry_root& root) {
     const std::wstring libid = guid_text(type_library_id);
     LSTATUS first_failure = ERROR_SUCCESS;
     auto remove = [&](const std::wstring& key) {
-        LSTATUS status = tavrin::delete_key_tree(HKEY_CLASSES_ROOT, key);
+        LSTATUS status = tavrin::delete_key_tree(root.key, root(key));
         if (status != ERROR_SUCCESS && first_failure == ERROR_SUCCESS) first_failure = status;
     };
     for (const class_info& c : class_table()) {
@@ -233,9 +270,12 @@ LSTATUS unregister_all() {
         remove(std::wstring(progid_prefix) + c.name + current_version_suffix);
     }
     const std::wstring collection = L"Interface\\" + guid_text(IID__Collection);
-    if (registered_type_library(collection) == libid) remove(collection);
+    if (registered_type_library(root.key, root(collection)) == libid) remove(collection);
     remove(L"TypeLib\\" + libid + L"\\" + version_text());
-    delete_if_empty(L"TypeLib\\" + libid);
+    delete_if_empty(root, L"TypeLib\\" + libid);
+    // A user's classes may have had none of these before ours came; empty, they go with ours.
+    if (root.common_keys_optional)
+        for (const wchar_t* common : {L"CLSID", L"Interface", L"TypeLib"}) delete_if_empty(root, common);
     return first_failure;
 }
 
@@ -249,8 +289,8 @@ const registry_writer& default_registry_writer() {
     return writer;
 }
 
-HRESULT register_server(const registry_writer& write) noexcept {
-    registry_transaction registry(write);
+HRESULT register_server(const registry_writer& write, registration_scope scope) noexcept {
+    registry_transaction registry(write, root_of(scope));
     LSTATUS status = ERROR_SUCCESS;
     try {
         status = register_all(registry);
@@ -262,9 +302,9 @@ HRESULT register_server(const registry_writer& write) noexcept {
     return HRESULT_FROM_WIN32(status);
 }
 
-HRESULT unregister_server() noexcept {
+HRESULT unregister_server(registration_scope scope) noexcept {
     try {
-        LSTATUS status = unregister_all();
+        LSTATUS status = unregister_all(root_of(scope));
         return status == ERROR_SUCCESS ? S_OK : HRESULT_FROM_WIN32(status);
     } catch (...) {
         return E_OUTOFMEMORY;
@@ -279,4 +319,16 @@ extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() {
 
 extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() {
     return brindle::unregister_server();
+}
+
+// "regsvr32 /n /i:user" registers for the current user only, "/u /n /i:user" removes exactly
+// that; without a command line (or with "machine") it is the machine-wide registration.
+extern "C" HRESULT STDAPICALLTYPE DllInstall(BOOL install, LPCWSTR command_line) {
+    brindle::registration_scope scope = brindle::registration_scope::machine;
+    if (command_line && lstrcmpiW(command_line, L"user") == 0)
+        scope = brindle::registration_scope::user;
+    else if (command_line && *command_line && lstrcmpiW(command_line, L"machine") != 0)
+        return E_INVALIDARG;
+    return install ? brindle::register_server(brindle::default_registry_writer(), scope)
+                   : brindle::unregister_server(scope);
 }

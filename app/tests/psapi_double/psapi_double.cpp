@@ -6,6 +6,8 @@
 //   fail        the enumeration fails with ERROR_ACCESS_DENIED
 //   empty       success with no drivers
 //   quoted      the normal three and a fourth whose name and path hold double quotes
+//   withheld    three drivers, every load address zero (as newer systems answer a caller
+//               without SeDebugPrivilege); no name or path can be read by such an address
 //   changing    a different list at every enumeration: the n-th call of EnumDeviceDrivers in the
 //               process (n from 1) reports n + 2 drivers named "gen<n>-<index>.sys", so a refresh
 //               that did not read again, or kept rows of an earlier read, shows rows of another n
@@ -17,7 +19,7 @@
 
 namespace {
 
-enum class Set { normal, unreadable, many, fail, empty, quoted, changing };
+enum class Set { normal, unreadable, many, fail, empty, quoted, changing, withheld };
 
 // Enumerations of the changing set so far; the names and paths answer for the latest.
 DWORD generation = 0;
@@ -32,6 +34,7 @@ Set current_set() {
     if (!strcmp(value, "empty")) return Set::empty;
     if (!strcmp(value, "quoted")) return Set::quoted;
     if (!strcmp(value, "changing")) return Set::changing;
+    if (!strcmp(value, "withheld")) return Set::withheld;
     return Set::normal;
 }
 
@@ -103,7 +106,8 @@ extern "C" __declspec(dllexport) BOOL WINAPI EnumDeviceDrivers(LPVOID* table, DW
     DWORD count = driver_count(set);
     *needed = count * static_cast<DWORD>(sizeof(LPVOID));
     DWORD room = table ? tableBytes / static_cast<DWORD>(sizeof(LPVOID)) : 0;
-    for (DWORD i = 0; i < count && i < room; ++i) table[i] = reinterpret_cast<LPVOID>(address_of(i));
+    for (DWORD i = 0; i < count && i < room; ++i)
+        table[i] = set == Set::withheld ? nullptr : reinterpret_cast<LPVOID>(address_of(i));
     return TRUE;
 }
 

@@ -177,8 +177,8 @@ TEST_F(Files, OwnProgram) {
 }
 
 TEST_F(Files, NoVersionResource) {
-    // The support library carries none; neither does a DLL built without one.
-    for (const wchar_t* name : {L"\\TavrinSupport0100.dll", L"\\fvtest_none.dll"}) {
+    // A DLL built without one.
+    for (const wchar_t* name : {L"\\fvtest_none.dll"}) {
         EXPECT_FALSE(read(bin_folder() + name)) << name;
         expect_empty();
     }
