@@ -17,6 +17,11 @@ theirs in TavrinComponents.idl. The entries are those registration.cpp and serve
 the installation test compares the two. No self-registration runs at install time, so a
 repair or an uninstall knows exactly what is there.
 
+The ordered-list interface _Collection, which the library hands out and which the automation
+runtime may have registered already, is registered by a component of its own that is installed
+only where no other library has registered it (a registry search decides, as registration.cpp
+does), and so is removed again only where the package wrote it.
+
 A newer package replaces an older one (major upgrade under one upgrade code; every build has a
 new product code). Files carry the versions of their version resources, by which an installer
 decides whether to replace a file.
@@ -38,6 +43,7 @@ UPGRADE_CODE = "{5B0E8C2A-3D71-4F6B-9E24-7A1C9D3F0B61}"
 COMPONENT_NAMESPACE = uuid.UUID("0C9F3A52-6E1B-4D87-B2A4-5F8E71D0C934")
 AUTOMATION_MARSHALLER = "{00020424-0000-0000-C000-000000000046}"
 CLASSES = "Software\\Classes\\"
+COLLECTION = "{A4C46780-499F-101B-BB78-00AA00383CBB}"
 
 ATTRIBUTES = r"\[((?:[^\[\]\"]|\"[^\"]*\")*)\]"
 
@@ -89,15 +95,22 @@ def brindle_registry(root):
     typelib = f"TypeLib\\{libid}\\{version}"
     entries = [(typelib, None, name), (typelib + "\\0\\[platform]", None, "[#file]"),
                (typelib + "\\FLAGS", None, "0"), (typelib + "\\HELPDIR", None, "[dir]")]
+
+    def marshalled(iid, interface):
+        key = f"Interface\\{iid}"
+        return [(key, None, interface), (key + "\\ProxyStubClsid", None, AUTOMATION_MARSHALLER),
+                (key + "\\ProxyStubClsid32", None, AUTOMATION_MARSHALLER),
+                (key + "\\TypeLib", None, libid), (key + "\\TypeLib", "Version", version)]
+
+    if interfaces.get("_Collection") != COLLECTION:
+        raise SystemExit("make_package: _Collection is not the ordered list's interface")
+    entries += marshalled(COLLECTION, "_Collection")
     for _, c in classes:
         default = "_" + c
         earlier = sorted((int(m.group(1)), n) for n in interfaces
                          for m in [re.match(re.escape(default) + r"___v(\d+)$", n)] if m)
         for iid in [interfaces[n] for _, n in earlier] + [interfaces[default]]:
-            key = f"Interface\\{iid}"
-            entries += [(key, None, default), (key + "\\ProxyStubClsid", None, AUTOMATION_MARSHALLER),
-                        (key + "\\ProxyStubClsid32", None, AUTOMATION_MARSHALLER),
-                        (key + "\\TypeLib", None, libid), (key + "\\TypeLib", "Version", version)]
+            entries += marshalled(iid, default)
     for kind, c in classes:
         if kind != "CREATABLE":
             continue
@@ -148,6 +161,7 @@ class Package:
         self.components = []  # (directory id, xml)
         self.versions = {}  # file id -> version
         self.keys = []  # (component id, key) of keys written without a value
+        self.conditional = []  # (component id, property, win64, key searched, value it may hold)
 
     def component(self, directory, cid, win64, source, file_name, registry=(), shortcut=False):
         fid = cid
@@ -171,6 +185,19 @@ class Package:
                          f'Description="Tavrin - Pellmark" Target="[#{fid}]" WorkingDirectory="{directory}"/>')
         lines.append("</Component>")
         self.components.append((directory, "\n".join(lines)))
+
+    def registry_component(self, directory, cid, win64, registry, unless_key, unless_value):
+        """Registry values alone, installed only where the key `unless_key` (below CLASSES) has no
+        default value or holds `unless_value`."""
+        guid_text = guid(str(uuid.uuid5(COMPONENT_NAMESPACE, f"{directory}/registry/{cid}")))
+        lines = [f'<Component Id="{cid}" Guid="{guid_text}" Win64="{"yes" if win64 else "no"}">']
+        for i, (key, name, value) in enumerate(registry):
+            attrs = f'Root="HKLM" Key={quoteattr(CLASSES + key)}' + (f" Name={quoteattr(name)}" if name else "")
+            lines.append(f'  <RegistryValue {attrs} Value={quoteattr(value)} Type="string"'
+                         f'{" KeyPath=" + quoteattr("yes") if i == 0 else ""}/>')
+        lines.append("</Component>")
+        self.components.append((directory, "\n".join(lines)))
+        self.conditional.append((cid, cid.upper() + "FOUND", win64, CLASSES + unless_key, unless_value))
 
     def source(self, version, folders, condition):
         by_dir = {}
@@ -202,11 +229,19 @@ class Package:
 
 
 def add_files(package, directory, win64, source, names, brindle, components):
-    """One component per file; the servers carry their registration, the program its menu entry."""
+    """One component per file; the servers carry their registration, the program its menu entry;
+    _Collection's registration is a component of its own (see the top)."""
+    bits = "64" if win64 else "32"
+    collection = [e for e in brindle if e[0].startswith(f"Interface\\{COLLECTION}")]
     for name in names:
-        cid = re.sub(r"\W", "", name.split(".")[0]) + ("64" if win64 else "32")
-        registry = {"Brindle0100.dll": brindle, "TavrinComponents0100.dll": components}.get(name, ())
+        cid = re.sub(r"\W", "", name.split(".")[0]) + bits
+        registry = {"Brindle0100.dll": [e for e in brindle if e not in collection],
+                    "TavrinComponents0100.dll": components}.get(name, ())
         package.component(directory, cid, win64, source(name), name, registry, shortcut=name == "Pellmark.exe")
+        if name == "Brindle0100.dll":
+            libid = next(e[2] for e in collection if e[0].endswith("\\TypeLib") and e[1] is None)
+            package.registry_component(directory, "Collection" + bits, win64, collection,
+                                       f"Interface\\{COLLECTION}\\TypeLib", libid)
 
 
 def build(package, version, folders, condition, out, work):
@@ -225,6 +260,17 @@ def build(package, version, folders, condition, out, work):
     # name "*" without a value, which wixl does not write itself.
     queries += [f"INSERT INTO `Registry` (`Registry`, `Root`, `Key`, `Name`, `Component_`) "
                 f"VALUES ('key{cid}{i}', 2, '{key}', '*', '{cid}')" for i, (cid, key) in enumerate(package.keys)]
+    # A component installed only where a registry search finds no other library's entry: the
+    # search (AppSearch, raw value; 16 asks the 64-bit view) and the component's condition.
+    for cid, prop, win64, key, value in package.conditional:
+        queries += [f"INSERT INTO `RegLocator` (`Signature_`, `Root`, `Key`, `Type`) "
+                    f"VALUES ('Find{cid}', 2, '{key}', {2 + (16 if win64 else 0)})",
+                    f"INSERT INTO `AppSearch` (`Property`, `Signature_`) VALUES ('{prop}', 'Find{cid}')",
+                    f"UPDATE `Component` SET `Condition` = 'NOT {prop} OR {prop} = \"{value}\"' "
+                    f"WHERE `Component` = '{cid}'"]
+    if package.conditional:
+        queries += [f"INSERT INTO `{table}` (`Action`, `Sequence`) VALUES ('AppSearch', 50)"
+                    for table in ("InstallExecuteSequence", "InstallUISequence")]
     subprocess.run(["msibuild", out] + [a for q in queries for a in ("-q", q)], check=True)
 
 
