@@ -104,6 +104,12 @@ file_platform make_default() {
         return MoveFileExW(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
     };
     p.remove = [](const wchar_t* name) { return DeleteFileW(name); };
+    p.read_profile = [](const wchar_t* section, const wchar_t* key, int fallback, const wchar_t* file) {
+        return GetPrivateProfileIntW(section, key, fallback, file);
+    };
+    p.write_profile = [](const wchar_t* section, const wchar_t* key, const wchar_t* value, const wchar_t* file) {
+        return WritePrivateProfileStringW(section, key, value, file);
+    };
     return p;
 }
 

@@ -29,6 +29,10 @@ struct file_platform {
     // MoveFileExW(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH).
     std::function<BOOL(const wchar_t* from, const wchar_t* to)> move;
     std::function<BOOL(const wchar_t* name)> remove;
+    // The profile functions, through which the zone mark is read and written.
+    std::function<UINT(const wchar_t* section, const wchar_t* key, int fallback, const wchar_t* file)> read_profile;
+    std::function<BOOL(const wchar_t* section, const wchar_t* key, const wchar_t* value, const wchar_t* file)>
+        write_profile;
 };
 
 // The calls in use.

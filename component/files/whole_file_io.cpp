@@ -124,8 +124,8 @@ ULONG link_count(HANDLE file) {
 target_facts facts_of(const std::wstring& full) {
     target_facts facts;
     facts.final_path = full;
-    unique_handle file(CreateFileW(full.c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES, share_all, nullptr, OPEN_EXISTING,
-                                   FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    unique_handle file(open_file(full, READ_CONTROL | FILE_READ_ATTRIBUTES, share_all, OPEN_EXISTING,
+                                 FILE_FLAG_BACKUP_SEMANTICS));
     if (!file) return facts;
     facts.links = link_count(file.get());
 

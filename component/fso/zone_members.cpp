@@ -44,7 +44,7 @@ STDMETHODIMP tavFSO::GetFileZone(BSTR FileName, FileZoneConst *Result) {
         std::wstring stream = zone_stream_of(FileName);
         if (stream.empty()) return LONG{0};
         // No stream, no key, no file: all give the default, fzLocalMachine.
-        return static_cast<LONG>(GetPrivateProfileIntW(zone_section, zone_key, 0, stream.c_str()));
+        return static_cast<LONG>(files::platform().read_profile(zone_section, zone_key, 0, stream.c_str()));
     });
     // Values outside the enumeration pass through unchanged.
     std::memcpy(Result, &zone, sizeof zone);
@@ -60,8 +60,8 @@ STDMETHODIMP tavFSO::SetFileZone(BSTR FileName, FileZoneConst FileZone, VARIANT_
         if (!exists) return vbool(false);
         std::wstring stream = zone_stream_of(FileName);
         if (stream.empty()) return vbool(false);
-        return vbool(WritePrivateProfileStringW(zone_section, zone_key, std::to_wstring(zone).c_str(), stream.c_str()) !=
-                     FALSE);
+        return vbool(files::platform().write_profile(zone_section, zone_key, std::to_wstring(zone).c_str(),
+                                                     stream.c_str()) != FALSE);
     });
 }
 
