@@ -411,6 +411,181 @@ TEST_F(Server, RussianHelpStrings) {
                              L"\u044f\u0437\u044b\u043a\u0430 \u043f\u043e \u043a\u043e\u0434\u0443");
 }
 
+// ---- the reference page -------------------------------------------------------------------------
+
+// A type as the reference writes it: "String", "Byte()", "FoundedFile" for _FoundedFile.
+std::wstring type_text(ITypeInfo* owner, const TYPEDESC& t) {
+    switch (t.vt) {
+    case VT_PTR: return type_text(owner, *t.lptdesc);
+    case VT_SAFEARRAY: return type_text(owner, *t.lptdesc) + L"()";
+    case VT_BSTR: return L"String";
+    case VT_BOOL: return L"Boolean";
+    case VT_I4: return L"Long";
+    case VT_R8: return L"Double";
+    case VT_DATE: return L"Date";
+    case VT_VARIANT: return L"Variant";
+    case VT_UI1: return L"Byte";
+    case VT_UNKNOWN: return L"IUnknown";
+    case VT_DISPATCH: return L"Object";
+    case VT_USERDEFINED: {
+        com_ptr<ITypeInfo> referred;
+        unique_bstr name;
+        if (FAILED(owner->GetRefTypeInfo(t.hreftype, referred.put())) ||
+            FAILED(referred->GetDocumentation(MEMBERID_NIL, name.put(), nullptr, nullptr, nullptr)))
+            return L"?";
+        std::wstring text(name.view());
+        return text.size() > 1 && text[0] == L'_' ? text.substr(1) : text;
+    }
+    default: return L"vt" + std::to_wstring(t.vt);
+    }
+}
+
+// A member as the reference declares it:
+//   Function GetFileB(FileName As String, Optional RaiseErrors As Boolean = False) As Byte()
+std::wstring signature_text(ITypeInfo* info, const FUNCDESC& f) {
+    BSTR names[32] = {};
+    UINT named = 0;
+    info->GetNames(f.memid, names, 32, &named);
+    std::wstring params, result;
+    for (SHORT i = 0; i < f.cParams; ++i) {
+        const ELEMDESC& e = f.lprgelemdescParam[i];
+        const USHORT flags = e.paramdesc.wParamFlags;
+        // A parameter's type is what its pointer (if any) points at; ByRef marks the ones read back.
+        const TYPEDESC& type = e.tdesc.vt == VT_PTR ? *e.tdesc.lptdesc : e.tdesc;
+        if (flags & PARAMFLAG_FRETVAL) {
+            result = L" As " + type_text(info, type);
+            continue;
+        }
+        std::wstring p = params.empty() ? L"" : L", ";
+        if (flags & PARAMFLAG_FOPT) p += L"Optional ";
+        if (flags & PARAMFLAG_FOUT) p += L"ByRef ";
+        p += i + 1 < static_cast<SHORT>(named) ? names[i + 1] : L"?";
+        std::wstring as = type_text(info, type);
+        if (as.size() > 2 && as.compare(as.size() - 2, 2, L"()") == 0) {
+            p += L"()";
+            as.resize(as.size() - 2);
+        }
+        p += L" As " + as;
+        if ((flags & PARAMFLAG_FHASDEFAULT) && e.paramdesc.pparamdescex) {
+            VARIANT& d = e.paramdesc.pparamdescex->varDefaultValue;
+            tavrin::unique_variant text;
+            if (type.vt == VT_USERDEFINED)
+                p += L" = Nothing";
+            else if (type.vt == VT_BSTR && V_VT(&d) == VT_BSTR)
+                p += L" = \"" + std::wstring(V_BSTR(&d)) + L"\"";
+            else if (type.vt == VT_BOOL && SUCCEEDED(VariantChangeType(text.get(), &d, 0, VT_I4)))
+                p += V_I4(text.get()) ? L" = True" : L" = False";
+            else if (SUCCEEDED(VariantChangeType(text.get(), &d, 0, VT_BSTR)))
+                p += L" = " + std::wstring(V_BSTR(text.get()));
+        }
+        params += p;
+    }
+    std::wstring kind = f.invkind == INVOKE_PROPERTYGET ? L"Property Get " : result.empty() ? L"Sub " : L"Function ";
+    std::wstring text = kind + (named ? names[0] : L"?") + L"(" + params + L")" + result;
+    for (UINT i = 0; i < named; ++i) SysFreeString(names[i]);
+    return text;
+}
+
+// What one side has and the other lacks, for a failure message.
+template <class Set>
+std::wstring missing_from(const Set& from, const Set& in) {
+    std::wstring text;
+    for (const auto& item : in)
+        if (!from.count(item)) text += L"\n    " + item;
+    return text;
+}
+
+void expect_same(const std::set<std::wstring>& library, const std::set<std::wstring>& page, const std::wstring& what) {
+    EXPECT_TRUE(library == page) << what << L"\n  in the type library, not on the page:" << missing_from(page, library)
+                                 << L"\n  on the page, not in the type library:" << missing_from(library, page);
+}
+
+// docs/reference.md states what the type library holds, and nothing else: every class with its
+// ProgID, CLSID and default interface; every interface with its IID and the signature of every
+// member (kind, parameters, optional ones with their defaults, result); every enumeration value,
+// also in the VBScript and JScript constant blocks.
+TEST_F(Server, ReferencePageDescribesTheTypeLibraryExactly) {
+    const reference_page& page = reference();
+    ASSERT_FALSE(page.classes.empty()) << "brindle_reference.md beside the test";
+    std::set<std::wstring> classes, page_classes, interfaces, page_interfaces, sections_checked, enumerations;
+    std::map<std::wstring, long> constants;
+    for (UINT i = 0, n = library->GetTypeInfoCount(); i < n; ++i) {
+        com_ptr<ITypeInfo> info;
+        ASSERT_HRESULT_SUCCEEDED(library->GetTypeInfo(i, info.put()));
+        TYPEATTR* attr = nullptr;
+        ASSERT_HRESULT_SUCCEEDED(info->GetTypeAttr(&attr));
+        unique_bstr name;
+        info->GetDocumentation(MEMBERID_NIL, name.put(), nullptr, nullptr, nullptr);
+        const std::wstring id = guid_text(attr->guid);
+        if (attr->typekind == TKIND_COCLASS) {
+            HREFTYPE ref = 0;
+            com_ptr<ITypeInfo> iface;
+            unique_bstr iface_name;
+            info->GetRefTypeOfImplType(0, &ref);
+            info->GetRefTypeInfo(ref, iface.put());
+            if (iface) iface->GetDocumentation(MEMBERID_NIL, iface_name.put(), nullptr, nullptr, nullptr);
+            std::wstring progid = attr->wTypeFlags & TYPEFLAG_FCANCREATE ? L"Brindle." + std::wstring(name.view()) : L"\u2014";
+            classes.insert(std::wstring(name.view()) + L" " + progid + L" " + id + L" " + std::wstring(iface_name.view()));
+        } else if (attr->typekind == TKIND_DISPATCH) {
+            const std::wstring interface_name(name.view());
+            interfaces.insert(interface_name + L" " + id);
+            const reference_page::interface_row* row = nullptr;
+            for (const auto& r : page.interfaces)
+                if (r.name == interface_name) row = &r;
+            if (row) {
+                sections_checked.insert(row->section);
+                std::set<std::wstring> members;
+                com_ptr<ITypeInfo> vtable = vtable_info(id);
+                TYPEATTR* vattr = nullptr;
+                ASSERT_HRESULT_SUCCEEDED(vtable->GetTypeAttr(&vattr));
+                for (UINT f = 0; f < vattr->cFuncs; ++f) {
+                    FUNCDESC* desc = nullptr;
+                    ASSERT_HRESULT_SUCCEEDED(vtable->GetFuncDesc(f, &desc));
+                    members.insert(signature_text(vtable.get(), *desc));
+                    vtable->ReleaseFuncDesc(desc);
+                }
+                vtable->ReleaseTypeAttr(vattr);
+                auto documented_members = page.signatures.find(row->section);
+                expect_same(members, documented_members == page.signatures.end() ? std::set<std::wstring>{} : documented_members->second,
+                            L"members of " + interface_name + L" under \"## " + row->section + L"\"");
+            }
+        } else if (attr->typekind == TKIND_ENUM) {
+            std::set<std::wstring> values, documented_values;
+            enumerations.insert(std::wstring(name.view()));
+            for (UINT v = 0; v < attr->cVars; ++v) {
+                VARDESC* desc = nullptr;
+                ASSERT_HRESULT_SUCCEEDED(info->GetVarDesc(v, &desc));
+                unique_bstr value_name;
+                info->GetDocumentation(desc->memid, value_name.put(), nullptr, nullptr, nullptr);
+                constants[std::wstring(value_name.view())] = V_I4(desc->lpvarValue);
+                values.insert(std::wstring(value_name.view()) + L" = " + std::to_wstring(V_I4(desc->lpvarValue)));
+                info->ReleaseVarDesc(desc);
+            }
+            auto documented_enum = page.enumerations.find(std::wstring(name.view()));
+            if (documented_enum != page.enumerations.end())
+                for (const auto& [value_name, value] : documented_enum->second)
+                    documented_values.insert(value_name + L" = " + std::to_wstring(value));
+            expect_same(values, documented_values, L"values of " + std::wstring(name.view()));
+        }
+        info->ReleaseTypeAttr(attr);
+    }
+    for (const auto& c : page.classes) page_classes.insert(c.name + L" " + c.progid + L" " + c.clsid + L" " + c.interface_name);
+    for (const auto& r : page.interfaces) page_interfaces.insert(r.name + L" " + r.iid);
+    expect_same(classes, page_classes, L"the \"Classes\" table (class, ProgID, CLSID, default interface)");
+    expect_same(interfaces, page_interfaces, L"the \"Interfaces\" table (interface, IID)");
+    std::set<std::wstring> sections, page_enumerations, values;
+    for (const auto& [section, members] : page.signatures) sections.insert(section);
+    expect_same(sections_checked, sections, L"the sections that declare members, against the \"Interfaces\" table");
+    for (const auto& [name, documented_values] : page.enumerations) page_enumerations.insert(name);
+    expect_same(enumerations, page_enumerations, L"the enumerations under \"## Enumerations\"");
+    for (const auto& [name, value] : constants) values.insert(name + L" = " + std::to_wstring(value));
+    for (const auto* block : {&page.vbscript_constants, &page.jscript_constants}) {
+        std::set<std::wstring> pasted;
+        for (const auto& [name, value] : *block) pasted.insert(name + L" = " + std::to_wstring(value));
+        expect_same(values, pasted, block == &page.vbscript_constants ? L"Constants for VBScript" : L"Constants for JScript");
+    }
+}
+
 // ---- class objects and lifetime ----------------------------------------------------------------
 
 TEST_F(Server, ClassFactoriesOnlyForCreatableClasses) {
