@@ -121,12 +121,15 @@ ULONG link_count(HANDLE file) {
     return GetFileInformationByHandle(file, &by_handle) ? by_handle.nNumberOfLinks : 1;
 }
 
-target_facts facts_of(const std::wstring& full) {
-    target_facts facts;
+// Fails with the platform's error when the target cannot be opened even to read its attributes:
+// then nothing is known of its links, and replacing it could cut them.
+DWORD facts_of(const std::wstring& full, target_facts& facts) {
     facts.final_path = full;
     unique_handle file(open_file(full, READ_CONTROL | FILE_READ_ATTRIBUTES, share_all, OPEN_EXISTING,
                                  FILE_FLAG_BACKUP_SEMANTICS));
-    if (!file) return facts;
+    const bool security_readable = file.valid();
+    if (!file) file.reset(open_file(full, FILE_READ_ATTRIBUTES, share_all, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS));
+    if (!file) return last_error_or(ERROR_ACCESS_DENIED);
     facts.links = link_count(file.get());
 
     using get_final_path = DWORD(WINAPI*)(HANDLE, wchar_t*, DWORD, DWORD);
@@ -147,6 +150,7 @@ target_facts facts_of(const std::wstring& full) {
     }
 
     DWORD needed = 0;
+    if (!security_readable) return ERROR_SUCCESS;
     facts.security.resize(512);
     if (!GetKernelObjectSecurity(file.get(), DACL_SECURITY_INFORMATION, facts.security.data(),
                                  static_cast<DWORD>(facts.security.size()), &needed)) {
@@ -155,7 +159,7 @@ target_facts facts_of(const std::wstring& full) {
             !GetKernelObjectSecurity(file.get(), DACL_SECURITY_INFORMATION, facts.security.data(), needed, &needed))
             facts.security.clear();
     }
-    return facts;
+    return ERROR_SUCCESS;
 }
 
 // A name beside `folder` that no file has yet ("~tav....tmp"); the caller creates it with
@@ -519,7 +523,9 @@ DWORD replace_file(const std::wstring& resolved, const unsigned char* data, std:
     // link stays a link, and the replacement happens beside the file itself (on its volume).
     target_facts facts;
     facts.final_path = resolved;
-    if (exists) facts = facts_of(resolved);
+    if (exists) {
+        if (DWORD e = facts_of(resolved, facts)) return e;
+    }
     const std::wstring& target = facts.final_path;
     if (exists && ((old_attributes & FILE_ATTRIBUTE_REPARSE_POINT) || facts.links > 1)) return in_place(target);
 

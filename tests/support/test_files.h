@@ -75,10 +75,16 @@ public:
         wchar_t base[MAX_PATH];
         GetTempPathW(MAX_PATH, base);
         static int counter = 0;
-        path_ = std::wstring(base) + prefix + std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(++counter);
-        remove_tree(path_);  // one an earlier run of a process with the same id could not remove
-        EXPECT_TRUE(CreateDirectoryW(path_.c_str(), nullptr))
-            << "cannot create " << testing::PrintToString(path_) << ", error " << GetLastError();
+        // A name that an earlier run of a process with the same id may have left is passed over.
+        for (int attempt = 0;; ++attempt) {
+            path_ = std::wstring(base) + prefix + std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(++counter);
+            remove_tree(path_);
+            if (CreateDirectoryW(path_.c_str(), nullptr)) break;
+            if (GetLastError() != ERROR_ALREADY_EXISTS || attempt == 100) {
+                ADD_FAILURE() << "cannot create " << testing::PrintToString(path_) << ", error " << GetLastError();
+                break;
+            }
+        }
     }
     ~scratch_folder() { remove_tree(path_); }
     scratch_folder(const scratch_folder&) = delete;
