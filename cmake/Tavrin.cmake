@@ -134,3 +134,54 @@ function(tavrin_add_native_test name)
   add_custom_target(${name}_native ALL DEPENDS ${out})
   add_test(NAME ${name}.native COMMAND ${out} --gtest_brief=1)
 endfunction()
+
+# A libFuzzer target over pure code, built for this machine with clang and the address and
+# undefined-behaviour sanitisers. It starts from the seeds in any SEEDS folders and in
+# fuzz_seeds/<name>/ beside the calling CMakeLists.txt, which it only reads; what it learns goes
+# to the build folder's fuzz/corpus/<name>/, an input that fails to fuzz/<name>-crash-<hash>.
+#   tavrin_add_fuzz_target(name SOURCES a.cpp b.cpp [INCLUDES dir ...] [SEEDS dir ...])
+# Every test run fuzzes each target for TAVRIN_FUZZ_SECONDS, so a regression shows; scripts/fuzz
+# runs the same commands for longer.
+set(TAVRIN_FUZZ_SECONDS 20 CACHE STRING "Seconds each fuzz target runs in a test run")
+function(tavrin_add_fuzz_target name)
+  cmake_parse_arguments(T "" "" "SOURCES;INCLUDES;SEEDS" ${ARGN})
+  set(flags -std=c++17 -O1 -g -Wall -Wextra -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all)
+  if(TAVRIN_WERROR)
+    list(APPEND flags -Werror)
+  endif()
+  set(includes -I${CMAKE_SOURCE_DIR})
+  foreach(i IN LISTS T_INCLUDES)
+    list(APPEND includes -I${i})
+  endforeach()
+  set(dir ${CMAKE_BINARY_DIR}/fuzz)
+  set(out ${dir}/${name})
+  file(MAKE_DIRECTORY ${dir}/corpus/${name} ${dir}/objects/${name})
+  # One object per source, each with the headers it includes as dependencies.
+  set(objects)
+  foreach(s IN LISTS T_SOURCES)
+    get_filename_component(abs ${s} ABSOLUTE)
+    get_filename_component(stem ${s} NAME_WE)
+    set(object ${dir}/objects/${name}/${stem}.o)
+    add_custom_command(OUTPUT ${object}
+      COMMAND clang++ ${flags} ${includes} -MD -MF ${object}.d -c ${abs} -o ${object}
+      DEPENDS ${abs}
+      DEPFILE ${object}.d
+      COMMENT "${stem}.cpp for the fuzz target ${name}")
+    list(APPEND objects ${object})
+  endforeach()
+  add_custom_command(OUTPUT ${out}
+    COMMAND clang++ ${flags} ${objects} -o ${out}
+    DEPENDS ${objects}
+    COMMENT "fuzz target ${name} for this machine")
+  add_custom_target(${name}_fuzz ALL DEPENDS ${out})
+  set(seeds ${T_SEEDS})
+  if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/fuzz_seeds/${name})
+    list(APPEND seeds ${CMAKE_CURRENT_SOURCE_DIR}/fuzz_seeds/${name})
+  endif()
+  # -timeout: an input that takes this long is a hang, and fails the run as a crash does.
+  add_test(NAME fuzz.${name}
+    COMMAND ${out} -max_total_time=${TAVRIN_FUZZ_SECONDS} -timeout=10 -print_final_stats=1
+            -artifact_prefix=${dir}/${name}- ${dir}/corpus/${name} ${seeds})
+  math(EXPR limit "${TAVRIN_FUZZ_SECONDS} * 3 + 60")
+  set_tests_properties(fuzz.${name} PROPERTIES TIMEOUT ${limit} LABELS fuzz)
+endfunction()

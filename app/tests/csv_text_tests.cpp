@@ -1,41 +1,11 @@
 // The export text, checked against an independent reading of the CSV rules.
 #include "app/csv_text.h"
+#include "app/tests/csv_reader.h"
 
 #include <gtest/gtest.h>
 
 using pellmark::build_csv;
-
-namespace {
-
-// A strict CSV reader: quoted cells only, "" for a quote, CR LF after every line.
-std::vector<std::vector<std::wstring>> parse_csv(const std::wstring& text) {
-    std::vector<std::vector<std::wstring>> lines;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        std::vector<std::wstring> cells;
-        for (;;) {
-            if (text.at(i) != L'"') throw std::runtime_error("cell without opening quote");
-            std::wstring cell;
-            for (++i;; ++i) {
-                if (text.at(i) == L'"') {
-                    if (i + 1 < text.size() && text[i + 1] == L'"') { cell += L'"'; ++i; continue; }
-                    ++i;
-                    break;
-                }
-                cell += text[i];
-            }
-            cells.push_back(cell);
-            if (text.at(i) == L',') { ++i; continue; }
-            if (text.compare(i, 2, L"\r\n") != 0) throw std::runtime_error("line not ended by CR LF");
-            i += 2;
-            break;
-        }
-        lines.push_back(cells);
-    }
-    return lines;
-}
-
-}  // namespace
+using pellmark::test::parse_csv;
 
 TEST(CsvText, EmptyListIsTheHeaderLineOnly) {
     EXPECT_EQ(build_csv({L"Name", L"Address", L"Path"}, {}), L"\"Name\",\"Address\",\"Path\"\r\n");

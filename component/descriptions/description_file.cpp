@@ -92,14 +92,6 @@ bool written_in_quotes(std::wstring_view name, std::string& scratch) {
     return name_needs_quotes(converted(tsAnsiToOem, name).view());
 }
 
-// About the number of lines of the text, to size the index once: exact for CR LF, LF or CR
-// alone; a file that mixes them may have more lines, and the index then grows on the way.
-template <class Char>
-std::size_t line_estimate(std::basic_string_view<Char> text) noexcept {
-    return static_cast<std::size_t>(std::max(std::count(text.begin(), text.end(), Char('\n')),
-                                             std::count(text.begin(), text.end(), Char('\r')))) + 1;
-}
-
 }  // namespace
 
 bool oem_can_hold(std::wstring_view name) {
@@ -130,21 +122,16 @@ DWORD read_description_file(const wchar_t* file_name, description_list& list) {
     if (text::is_ascii(std::string_view(bytes))) {
         // ASCII reads the same in every code page: the entries point into the bytes themselves.
         const std::string_view kept = list.keep(std::move(bytes));
-        list.reserve(line_estimate(kept));
-        text::for_each_line(kept, [&](std::string_view line) {
-            if (std::optional<ascii_description_line> entry = parse_description_line(line))
-                list.add_kept(entry->name, entry->description);
-        });
+        list.reserve(count_description_entries(kept));
+        for_each_description_entry(kept,
+                                   [&](const ascii_description_line& e) { list.add_kept(e.name, e.description); });
         return ERROR_SUCCESS;
     }
     std::wstring converted_text = oem_text(bytes);
     bytes = std::string();
     const std::wstring_view kept = list.keep(std::move(converted_text));
-    list.reserve(line_estimate(kept));
-    text::for_each_line(kept, [&](std::wstring_view line) {
-        if (std::optional<description_line> entry = parse_description_line(line))
-            list.add_kept(entry->name, entry->description);
-    });
+    list.reserve(count_description_entries(kept));
+    for_each_description_entry(kept, [&](const description_line& e) { list.add_kept(e.name, e.description); });
     return ERROR_SUCCESS;
 }
 

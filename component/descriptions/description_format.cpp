@@ -1,7 +1,5 @@
 #include "component/descriptions/description_format.h"
 
-#include "component/files/text_lines.h"
-
 namespace brindle::descriptions {
 namespace {
 
@@ -62,11 +60,22 @@ std::optional<basic_description_line<Char>> parse(std::basic_string_view<Char> l
     return basic_description_line<Char>{name, description};
 }
 
+template <class Char>
+std::size_t count_entries(std::basic_string_view<Char> text) noexcept {
+    std::size_t count = 0;
+    for_each_description_entry(text, [&count](const basic_description_line<Char>&) { ++count; });
+    return count;
+}
+
 }  // namespace
 
 std::optional<description_line> parse_description_line(std::wstring_view line) noexcept { return parse(line); }
 
 std::optional<ascii_description_line> parse_description_line(std::string_view line) noexcept { return parse(line); }
+
+std::size_t count_description_entries(std::wstring_view text) noexcept { return count_entries(text); }
+
+std::size_t count_description_entries(std::string_view text) noexcept { return count_entries(text); }
 
 bool name_needs_quotes(std::wstring_view name) noexcept { return needs_quotes(name); }
 

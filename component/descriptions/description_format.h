@@ -4,9 +4,12 @@
 // itself are description_file.h.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include "component/files/text_lines.h"
 
 namespace brindle::descriptions {
 
@@ -26,6 +29,21 @@ using ascii_description_line = basic_description_line<char>;
 std::optional<description_line> parse_description_line(std::wstring_view line) noexcept;
 // The same for a line of ASCII text still in its bytes.
 std::optional<ascii_description_line> parse_description_line(std::string_view line) noexcept;
+
+// Calls entry(line) with the entry of every line of a whole text that carries one, in order
+// (lines end as text::for_each_line says). Names are not compared: a later line of a name that
+// came before is passed on too.
+template <class Char, class Entry>
+void for_each_description_entry(std::basic_string_view<Char> text, Entry&& entry) {
+    text::for_each_line(text, [&](std::basic_string_view<Char> line) {
+        if (std::optional<basic_description_line<Char>> e = parse_description_line(line)) entry(*e);
+    });
+}
+
+// The number of lines of a whole text that carry an entry: what a list read from it is sized
+// by, since a text of blank or malformed lines holds no entries however many lines it has.
+std::size_t count_description_entries(std::wstring_view text) noexcept;
+std::size_t count_description_entries(std::string_view text) noexcept;
 
 // Whether a name must be written in quotes: it holds a space or a tab, or a line break that
 // writing turns into a space.

@@ -122,10 +122,12 @@ tavFileVersion::snapshot tavFileVersion::read(const wchar_t* file_name) const {
     return s;
 }
 
-// The root value is taken only when it is exactly 52 bytes inside its node.
+// The root value is taken only when it is exactly 52 bytes inside its node, and whenever it is,
+// whether or not the rest of the block can be walked.
 void tavFileVersion::read_fixed_file_info(snapshot& s) const {
     s.fixed = {};
-    std::optional<found_value> root = query_value(s.memory, s.walkable, L"\\");
+    std::optional<found_value> root =
+        query_value(s.memory, version::root_is_walkable(s.memory.data(), s.size), L"\\");
     if (!root || root->length != version::fixed_file_info_size ||
         !version::value_fits(s.memory.data(), s.memory.size(), root->offset, root->length))
         return;

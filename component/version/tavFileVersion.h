@@ -84,7 +84,7 @@ private:
         // followed by room the platform may write converted texts into (see read).
         std::vector<unsigned char> memory;
         std::size_t size = 0;
-        bool walkable = false;  // queries are made only in a block that can be walked safely
+        bool walkable = false;  // queries below the root only in a block that can be walked safely
         version::fixed_file_info fixed;
         std::wstring key;                  // "040904B0": language and code page of the strings read
         std::wstring file_name;

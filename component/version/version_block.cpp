@@ -143,6 +143,10 @@ bool block_is_walkable(const std::uint8_t* block, std::size_t size) noexcept {
     return root && children_sound(l, *root, 3);
 }
 
+bool root_is_walkable(const std::uint8_t* block, std::size_t size) noexcept {
+    return block && read_node(layout_of(block, size), 0, size).has_value();
+}
+
 std::size_t value_room(const std::uint8_t* block, std::size_t size, std::size_t offset) noexcept {
     if (!block || offset > size) return 0;
     const layout l = layout_of(block, size);

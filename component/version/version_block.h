@@ -82,8 +82,13 @@ std::optional<std::uint16_t> key_language(std::u16string_view key) noexcept;
 // lies inside the bytes, and every node of the first four levels (root, the two info blocks, the
 // string tables and the translation value, the strings) lies inside its parent with a whole
 // header and a terminated key. A zero length where a child would start ends that list of
-// children. Queries are made only in blocks that pass.
+// children. Queries below the root are made only in blocks that pass.
 bool block_is_walkable(const std::uint8_t* block, std::size_t size) noexcept;
+
+// True when the root alone can be queried safely: it lies inside the bytes with a whole header
+// and a terminated key. Its value, the fixed information, is found whatever its children hold,
+// so one damaged string elsewhere in the block does not take the version numbers with it.
+bool root_is_walkable(const std::uint8_t* block, std::size_t size) noexcept;
 
 // The number of bytes a value that starts at `offset` may occupy: up to the end of the innermost
 // node that contains the offset, or up to the end of the bytes when no node of the block contains

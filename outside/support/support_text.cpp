@@ -1,6 +1,7 @@
 // Numbers as text, strings and paths, code-page conversion, words and bytes.
 #include "support_internal.h"
 #include "common/safearray.h"
+#include "outside/support/support_text_rules.h"
 
 #include <climits>
 #include <cstring>
@@ -10,53 +11,6 @@ using namespace tavrin;
 using namespace tavrin::support;
 
 namespace {
-
-constexpr wchar_t hex_digits[] = L"0123456789ABCDEF";
-
-// value as exactly `digits` upper-case hexadecimal digits.
-std::wstring_view format_hex(unsigned long value, int digits, wchar_t* buffer) noexcept {
-    for (int i = digits - 1; i >= 0; --i) {
-        buffer[i] = hex_digits[value & 0xF];
-        value >>= 4;
-    }
-    return {buffer, static_cast<std::size_t>(digits)};
-}
-
-bool is_blank(wchar_t c) noexcept { return c == L' ' || c == L'\t'; }
-
-// Directory part: the text before the last separator. A separator that is the first one after a
-// drive ("C:\a.txt", also behind the "\\?\" and "\\.\" prefixes) or the only one of a rooted name
-// ("\a.txt") is kept, so the result still names the root rather than the drive's current
-// directory; a name relative to a drive's current directory ("C:a.txt") keeps its drive ("C:").
-std::wstring_view directory_part(std::wstring_view path) noexcept {
-    const bool prefixed = path.size() >= 4 && path[0] == L'\\' && path[1] == L'\\' && (path[2] == L'?' || path[2] == L'.') &&
-                          path[3] == L'\\';
-    const std::size_t start = prefixed ? 4 : 0;
-    const bool drive = path.size() >= start + 2 && path[start + 1] == L':';
-    std::size_t pos = path.find_last_of(L"\\/");
-    if (pos == std::wstring_view::npos || pos < start) return drive ? path.substr(0, start + 2) : std::wstring_view();
-    if (pos == 0) return path.substr(0, 1);
-    if (drive && pos == start + 2) return path.substr(0, start + 3);
-    return path.substr(0, pos);
-}
-
-std::wstring_view name_part(std::wstring_view path) noexcept {
-    std::size_t pos = path.find_last_of(L"\\/:");
-    return pos == std::wstring_view::npos ? path : path.substr(pos + 1);
-}
-
-// Largest piece of UTF-16 text handed to the converter at once: keeps every count it reports
-// inside an int, even for code pages of up to four bytes per character.
-constexpr std::size_t conversion_piece = std::size_t(1) << 28;
-
-// Length of the next piece of text starting at `from`, never splitting a surrogate pair.
-std::size_t next_piece(const wchar_t* text, std::size_t from, std::size_t length) noexcept {
-    std::size_t count = length - from;
-    if (count <= conversion_piece) return count;
-    count = conversion_piece;
-    if (IS_HIGH_SURROGATE(text[from + count - 1])) --count;
-    return count;
-}
 
 UINT max_char_size(UINT code_page) noexcept {
     CPINFO info{};
@@ -187,15 +141,7 @@ TS_API tsBuildFileName(BSTR directory, BSTR name, BSTR* result) {
     if (!result) return E_POINTER;
     *result = nullptr;
     return guarded([&] {
-        std::wstring_view dir = bstr_view(directory);
-        std::wstring_view file = bstr_view(name);
-        if (dir.empty()) return deliver(result, file);
-        while (!dir.empty() && dir.back() == L'\\') dir.remove_suffix(1);
-        while (!file.empty() && file.front() == L'\\') file.remove_prefix(1);
-        std::wstring joined;
-        joined.reserve(dir.size() + 1 + file.size());
-        joined.append(dir).append(1, L'\\').append(file);
-        return deliver(result, joined);
+        return deliver(result, joined_file_name(bstr_view(directory), bstr_view(name)));
     });
 }
 
@@ -225,10 +171,7 @@ TS_API tsTrimEx(BSTR text, BSTR* result) {
     if (!result) return E_POINTER;
     *result = nullptr;
     return guarded([&] {
-        std::wstring_view value = bstr_view(text);
-        while (!value.empty() && is_blank(value.front())) value.remove_prefix(1);
-        while (!value.empty() && is_blank(value.back())) value.remove_suffix(1);
-        return deliver(result, value);
+        return deliver(result, trim_blanks(bstr_view(text)));
     });
 }
 

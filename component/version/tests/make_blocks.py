@@ -113,7 +113,7 @@ BLOCKS = {
         [("040904B0", [Node("CompanyName", text="default key")]),
          ("041904E3", [Node("CompanyName", text="ru 1251")])],
         Node("Translation", value=translations((0x0419, 0x04E3)), value_length=400)),
-    # A string that claims to be longer than its table: the block is not walked at all.
+    # A string that claims to be longer than its table: no string is read, the sound root is.
     "child_past_parent": block(
         fixed(file_version=(5, 5, 5, 5)),
         english(Node("CompanyName", text="overrun", length=200)), US),

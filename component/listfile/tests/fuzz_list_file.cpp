@@ -1,0 +1,55 @@
+// List files fuzzed: under any options, the items of a text are the same read in its bytes or as
+// UTF-16, none holds a line end, and written one per line they read back as themselves.
+#include "component/listfile/list_file_format.h"
+#include "component/files/text_lines.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+using namespace brindle;
+
+namespace {
+
+void check(bool holds) {
+    if (!holds) std::abort();
+}
+
+template <class Char>
+std::vector<std::wstring> items_of(std::basic_string_view<Char> text, const list_file::options& how) {
+    std::vector<std::wstring> items;
+    std::wstring wide;
+    text::for_each_line(text, [&](std::basic_string_view<Char> line) {
+        if (std::optional<std::basic_string_view<Char>> item = list_file::item_of_line(line, how)) {
+            if constexpr (sizeof(Char) == 1) text::widen_ascii(*item, wide);
+            else wide = *item;
+            items.push_back(wide);
+        }
+    });
+    return items;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size == 0) return 0;
+    constexpr std::wstring_view markers[] = {L";", L"", L"//", L"#", L"rem ", L"\xE9"};
+    const list_file::options how{markers[(data[0] >> 2) % std::size(markers)], (data[0] & 1) != 0, (data[0] & 2) != 0};
+    const std::string_view bytes(reinterpret_cast<const char*>(data + 1), size - 1);
+    std::wstring units;
+    text::widen_ascii(bytes, units);
+
+    const std::vector<std::wstring> items = items_of(std::wstring_view(units), how);
+    check(items_of(bytes, how) == items);
+    std::size_t length = 0;
+    std::wstring written;
+    for (const std::wstring& item : items) {
+        check(item.find_first_of(L"\r\n") == std::wstring::npos);
+        length += item.size();
+        written += item + L"\r\n";
+    }
+    check(length <= units.size());
+    check(items_of(std::wstring_view(written), how) == items);
+    return 0;
+}
