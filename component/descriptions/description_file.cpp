@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -102,6 +103,30 @@ std::size_t line_estimate(std::basic_string_view<Char> text) noexcept {
 
 }  // namespace
 
+// Only a code page whose bytes below 0x80 read as ASCII and whose other bytes are never a line
+// end, a blank or a quote qualifies, so a line parses the same in its bytes as in its text.
+const byte_table* oem_byte_table() {
+    static const std::unique_ptr<byte_table> table = []() -> std::unique_ptr<byte_table> {
+        CPINFO info{};
+        if (!ansi_keeps_every_byte() || !GetCPInfo(CP_OEMCP, &info) || info.MaxCharSize != 1) return nullptr;
+        auto made = std::make_unique<byte_table>();
+        char bytes[256];
+        for (int i = 0; i < 256; ++i) bytes[i] = static_cast<char>(i);
+        if (MultiByteToWideChar(CP_OEMCP, 0, bytes, 256, made->text, 256) != 256) return nullptr;
+        for (int i = 0; i < 256; ++i) {
+            const wchar_t c = made->text[i];
+            if (i < 0x80 ? c != static_cast<wchar_t>(i)
+                         : (c == L'\r' || c == L'\n' || c == L' ' || c == L'\t' || c == L'"'))
+                return nullptr;
+        }
+        std::memcpy(made->folded, made->text, sizeof made->text);
+        CharUpperBuffW(made->folded, 256);
+        text_ref::use_byte_table(made.get());
+        return made;
+    }();
+    return table.get();
+}
+
 bool oem_can_hold(std::wstring_view name) {
     if (text::is_ascii(name)) return true;
     if (name.size() > static_cast<std::size_t>(INT_MAX / 4)) return false;
@@ -134,6 +159,16 @@ DWORD read_description_file(const wchar_t* file_name, description_list& list) {
         text::for_each_line(kept, [&](std::string_view line) {
             if (std::optional<ascii_description_line> entry = parse_description_line(line))
                 list.add_kept(entry->name, entry->description);
+        });
+        return ERROR_SUCCESS;
+    }
+    if (oem_byte_table()) {
+        // One byte is one character, and line ends, blanks and quotes are their ASCII bytes.
+        const std::string_view kept = list.keep(std::move(bytes));
+        list.reserve(line_estimate(kept));
+        text::for_each_line(kept, [&](std::string_view line) {
+            if (std::optional<ascii_description_line> entry = parse_description_line(line))
+                list.add_kept(text_ref::bytes(entry->name), text_ref::bytes(entry->description));
         });
         return ERROR_SUCCESS;
     }
