@@ -127,6 +127,57 @@ const byte_table* oem_byte_table() {
     return table.get();
 }
 
+namespace {
+
+// Whether the OEM writing of each character of the byte table is its byte again: then a text
+// kept in those bytes is written as the bytes themselves, as the conversion would write it.
+bool oem_bytes_written_back() {
+    static const bool back = [] {
+        const byte_table* table = oem_byte_table();
+        if (!table) return false;
+        for (int b = 0; b < 256; ++b) {
+            char out[4];
+            if (WideCharToMultiByte(CP_OEMCP, 0, &table->text[b], 1, out, sizeof out, nullptr, nullptr) != 1 ||
+                static_cast<unsigned char>(out[0]) != b)
+                return false;
+        }
+        return true;
+    }();
+    return back;
+}
+
+// A text's OEM bytes: its own where it is kept in them, its ASCII, or its OEM writing. False
+// when the platform refuses the conversion.
+bool oem_bytes_of(const text_ref& text, std::wstring& wide, std::string& buffer, std::string_view& out) {
+    if (text.in_bytes() || text.is_ascii()) {
+        out = text.ascii(buffer);
+        return true;
+    }
+    if (!write_as_oem(text.wide(wide), buffer)) return false;
+    out = buffer;
+    return true;
+}
+
+// The file's bytes written entry by entry where the OEM code page is a single-byte one that
+// writes every byte of the table back (a list read from such a file is mostly in its bytes
+// already); false where some text cannot be converted, and the caller converts the whole text.
+bool encode_in_bytes(const description_list& list, std::size_t length, std::string& bytes) {
+    if (!ansi_keeps_every_byte() || !oem_bytes_written_back()) return false;
+    bytes.reserve(length);
+    std::wstring wide;
+    std::string name_buffer, description_buffer;
+    std::string_view name, description;
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        const description_list::entry& e = *list.at(static_cast<long long>(i));
+        if (!oem_bytes_of(e.name, wide, name_buffer, name) || !oem_bytes_of(e.description, wide, description_buffer, description))
+            return false;
+        append_description_line(bytes, name, name_needs_quotes(name), description);
+    }
+    return true;
+}
+
+}  // namespace
+
 bool oem_can_hold(std::wstring_view name) {
     if (text::is_ascii(name)) return true;
     if (name.size() > static_cast<std::size_t>(INT_MAX / 4)) return false;
@@ -202,6 +253,8 @@ std::string encode_description_file(const description_list& list) {
         }
         return bytes;
     }
+
+    if (std::string bytes; encode_in_bytes(list, length, bytes)) return bytes;
 
     std::wstring name_buffer, description_buffer;
     std::string scratch;

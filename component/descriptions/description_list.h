@@ -48,7 +48,9 @@ public:
     // The text as UTF-16, in `buffer` when it has to be converted.
     std::wstring_view wide(std::wstring& buffer) const;
     bool is_ascii() const noexcept;
-    // The text of an is_ascii() text as bytes, in `buffer` when it has to be narrowed.
+    // Whether the text is kept in bytes (ASCII or a code page's): ascii() gives them as they are.
+    bool in_bytes() const noexcept { return kind_ != wide_text; }
+    // The bytes of an is_ascii() or in_bytes() text, in `buffer` when it has to be narrowed.
     std::string_view ascii(std::string& buffer) const;
     void copy_to(wchar_t* out) const noexcept;
     // The text upper-cased as names compare, into `out`.
