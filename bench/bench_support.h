@@ -1,6 +1,6 @@
 // What the benchmark programs share: the clock, giving up with a message, the process's memory
-// figures, objects created by ProgID, child processes whose output is read back, and the folder
-// the figures are made in.
+// figures, objects created by ProgID, child processes whose output is read back, the folder the
+// figures are made in, and the rows of the one table bench/run prints.
 #pragma once
 
 #include <windows.h>
@@ -114,6 +114,18 @@ inline std::wstring work_folder(int argc, wchar_t** argv, int index) {
     }
     if (!folder.empty() && folder.back() == L'\\') folder.pop_back();
     return folder;
+}
+
+// One row of bench/run's table: a figure of ours and the reference's measured in the same run,
+// both lower-is-better (seconds unless `unit` says otherwise), and the target:
+//   "time<=4"     our time at most 4 times the reference's;
+//   "speed>=0.9"  our speed at least 0.9 times the reference's (its time over ours);
+//   "value<=1024" our figure itself at most 1024 units;
+//   "time", "speed" no target: the ratio is shown that way, for comparison.
+inline void table_row(const char* benchmark, double ours, const char* reference, double theirs, const char* target,
+                      const char* unit = "s") {
+    std::printf("ROW\t%s\t%.6g\t%s\t%.6g\t%s\t%s\n", benchmark, ours, reference, theirs, unit, target);
+    std::fflush(stdout);
 }
 
 }  // namespace bench

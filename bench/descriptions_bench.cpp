@@ -65,20 +65,28 @@ std::string list_file(long lines) {
     return out;
 }
 
-void descriptions_table(brindle::tavDescriptIon* model, const std::wstring& folder, bool cyrillic) {
+// Seconds of each step at each size of the table below.
+struct description_figures {
+    static constexpr int sizes = 4;
+    long entries[sizes] = {10000, 20000, 100000, 200000};
+    double mib[sizes], plain_read[sizes], read[sizes], plain_write[sizes], replace[sizes], write[sizes];
+};
+
+description_figures descriptions_table(brindle::tavDescriptIon* model, const std::wstring& folder, bool cyrillic) {
+    description_figures f;
     const unique_bstr file(folder + L"\\bench-Descript.ion"), copy(folder + L"\\bench-copy.ion");
     std::printf("%s Descript.ion: ReadFile and WriteFile (write back) against a plain read / write\n",
                 cyrillic ? "Cyrillic (OEM)" : "ASCII");
     std::printf("%9s %7s %10s %10s %6s %10s %10s %6s %10s %6s\n", "entries", "MiB", "plain rd", "ReadFile", "x",
                 "plain wr", "replace", "speed", "WriteFile", "x");
-    const long sizes[] = {10000, 20000, 100000, 200000};
-    double read_time[4], write_time[4], plain_time[4];
-    for (int s = 0; s < 4; ++s) {
+    const long* sizes = f.entries;
+    for (int s = 0; s < description_figures::sizes; ++s) {
         const std::string bytes = description_file(sizes[s], cyrillic);
+        f.mib[s] = bytes.size() / 1048576.0;
         put(file.get(), bytes);
         double plain = bench::best_of(5, [&] { plain_read(file.get()); });
-        plain_time[s] = plain;
-        read_time[s] = bench::best_of(5, [&] {
+        f.plain_read[s] = plain;
+        f.read[s] = bench::best_of(5, [&] {
             VARIANT_BOOL ok = VARIANT_FALSE;
             if (FAILED(model->ReadFile(file.get(), &ok)) || !ok) fail("ReadFile");
         });
@@ -93,22 +101,25 @@ void descriptions_table(brindle::tavDescriptIon* model, const std::wstring& fold
                 fail("replace_file");
         });
         DeleteFileW(copy.get());
-        write_time[s] = bench::best_of(5, [&] {
+        f.write[s] = bench::best_of(5, [&] {
             VARIANT_BOOL ok = VARIANT_FALSE;
             if (FAILED(model->WriteFile(copy.get(), &ok)) || !ok) fail("WriteFile");
         });
         if (plain_read(copy.get()) != bytes) fail("the write-back differs from the file read");
+        f.plain_write[s] = plain_write;
+        f.replace[s] = replace;
         SetFileAttributesW(copy.get(), FILE_ATTRIBUTE_NORMAL);
         std::printf("%9ld %7.2f %8.1fms %8.1fms %6.2f %8.1fms %8.1fms %6.2f %8.1fms %6.2f\n", sizes[s],
-                    bytes.size() / 1048576.0, plain * 1e3, read_time[s] * 1e3, read_time[s] / plain, plain_write * 1e3,
-                    replace * 1e3, plain_write / replace, write_time[s] * 1e3, write_time[s] / plain_write);
+                    bytes.size() / 1048576.0, plain * 1e3, f.read[s] * 1e3, f.read[s] / plain, plain_write * 1e3,
+                    replace * 1e3, plain_write / replace, f.write[s] * 1e3, f.write[s] / plain_write);
     }
     std::printf("doubling the entries: read %.2fx (10k->20k), %.2fx (100k->200k); write %.2fx, %.2fx;"
                 " the plain read itself %.2fx, %.2fx\n\n",
-                read_time[1] / read_time[0], read_time[3] / read_time[2], write_time[1] / write_time[0],
-                write_time[3] / write_time[2], plain_time[1] / plain_time[0], plain_time[3] / plain_time[2]);
+                f.read[1] / f.read[0], f.read[3] / f.read[2], f.write[1] / f.write[0], f.write[3] / f.write[2],
+                f.plain_read[1] / f.plain_read[0], f.plain_read[3] / f.plain_read[2]);
     DeleteFileW(file.get());
     DeleteFileW(copy.get());
+    return f;
 }
 
 }  // namespace
@@ -118,23 +129,35 @@ int wmain(int argc, wchar_t** argv) {
     if (FAILED(CoInitialize(nullptr))) fail("CoInitialize");
     {
         auto model = brindle::tavDescriptIon::create();
-        descriptions_table(model.get(), folder, false);
-        descriptions_table(model.get(), folder, true);
+        const description_figures ascii = descriptions_table(model.get(), folder, false);
+        const description_figures oem = descriptions_table(model.get(), folder, true);
+        char what[96];
+        const int last = description_figures::sizes - 1;
+        std::snprintf(what, sizeof what, "Descript.ion ReadFile, %ldk entries, Cyrillic", oem.entries[last] / 1000);
+        bench::table_row(what, oem.read[last], "plain read", oem.plain_read[last], "time<=2");
+        std::snprintf(what, sizeof what, "Descript.ion ReadFile, %ldk entries, ASCII", ascii.entries[last] / 1000);
+        bench::table_row(what, ascii.read[last], "plain read", ascii.plain_read[last], "time");
+        for (int s : {1, last}) {
+            std::snprintf(what, sizeof what, "WriteFile's replacement step, %.1f MiB", oem.mib[s]);
+            bench::table_row(what, oem.replace[s], "WriteFile + flush", oem.plain_write[s], "speed>=0.9");
+        }
+        std::snprintf(what, sizeof what, "Descript.ion WriteFile, %ldk entries, Cyrillic", oem.entries[last] / 1000);
+        bench::table_row(what, oem.write[last], "WriteFile + flush", oem.plain_write[last], "time");
 
         auto fso = brindle::tavFSO::create();
         std::printf("List file: ReadStandardListFile (defaults), and its read + parse alone, against a plain read\n");
         std::printf("%9s %7s %10s %12s %6s %12s %6s\n", "lines", "MiB", "plain rd", "read+parse", "x", "ReadStdList", "x");
         const unique_bstr list(folder + L"\\bench-list.txt"), marker(L";");
         const long lines[] = {500000, 1000000};
-        double list_time[2];
+        double list_time[2], plain_time[2];
         for (int s = 0; s < 2; ++s) {
             const long expected = lines[s] - lines[s] / 50;
             put(list.get(), list_file(lines[s]));
             double plain = bench::best_of(5, [&] { plain_read(list.get()); });
+            plain_time[s] = plain;
             double parse = bench::best_of(5, [&] {
-                long n = 0;
-                brindle::read_list_file_items(list.get(), false, {}, [&](std::wstring_view) { ++n; });
-                if (n != expected) fail("item count");
+                if (brindle::read_list_file_items(list.get(), false, {}).ends.size() != std::size_t(expected))
+                    fail("item count");
             });
             list_time[s] = bench::best_of(5, [&] {
                 tavrin::com_ptr<_Collection> items;
@@ -148,6 +171,7 @@ int wmain(int argc, wchar_t** argv) {
                         parse / plain, list_time[s] * 1e3, list_time[s] / plain);
         }
         std::printf("doubling the lines: ReadStandardListFile %.2fx (0.5M->1M)\n", list_time[1] / list_time[0]);
+        bench::table_row("ReadStandardListFile, 1M lines", list_time[1], "plain read", plain_time[1], "time<=4");
         DeleteFileW(list.get());
     }
     CoUninitialize();

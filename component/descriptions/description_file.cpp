@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -94,6 +95,81 @@ bool written_in_quotes(std::wstring_view name, std::string& scratch) {
 
 }  // namespace
 
+// Only a code page whose bytes below 0x80 read as ASCII and whose other bytes are never a line
+// end, a blank or a quote qualifies, so a line parses the same in its bytes as in its text.
+const byte_table* oem_byte_table() {
+    static const std::unique_ptr<byte_table> table = []() -> std::unique_ptr<byte_table> {
+        CPINFO info{};
+        if (!ansi_keeps_every_byte() || !GetCPInfo(CP_OEMCP, &info) || info.MaxCharSize != 1) return nullptr;
+        auto made = std::make_unique<byte_table>();
+        char bytes[256];
+        for (int i = 0; i < 256; ++i) bytes[i] = static_cast<char>(i);
+        if (MultiByteToWideChar(CP_OEMCP, 0, bytes, 256, made->text, 256) != 256) return nullptr;
+        for (int i = 0; i < 256; ++i) {
+            const wchar_t c = made->text[i];
+            if (i < 0x80 ? c != static_cast<wchar_t>(i)
+                         : (c == L'\r' || c == L'\n' || c == L' ' || c == L'\t' || c == L'"'))
+                return nullptr;
+        }
+        std::memcpy(made->folded, made->text, sizeof made->text);
+        CharUpperBuffW(made->folded, 256);
+        text_ref::use_byte_table(made.get());
+        return made;
+    }();
+    return table.get();
+}
+
+namespace {
+
+// Whether the OEM writing of each character of the byte table is its byte again: then a text
+// kept in those bytes is written as the bytes themselves, as the conversion would write it.
+bool oem_bytes_written_back() {
+    static const bool back = [] {
+        const byte_table* table = oem_byte_table();
+        if (!table) return false;
+        for (int b = 0; b < 256; ++b) {
+            char out[4];
+            if (WideCharToMultiByte(CP_OEMCP, 0, &table->text[b], 1, out, sizeof out, nullptr, nullptr) != 1 ||
+                static_cast<unsigned char>(out[0]) != b)
+                return false;
+        }
+        return true;
+    }();
+    return back;
+}
+
+// A text's OEM bytes: its own where it is kept in them, its ASCII, or its OEM writing. False
+// when the platform refuses the conversion.
+bool oem_bytes_of(const text_ref& text, std::wstring& wide, std::string& buffer, std::string_view& out) {
+    if (text.in_bytes() || text.is_ascii()) {
+        out = text.ascii(buffer);
+        return true;
+    }
+    if (!write_as_oem(text.wide(wide), buffer)) return false;
+    out = buffer;
+    return true;
+}
+
+// The file's bytes written entry by entry where the OEM code page is a single-byte one that
+// writes every byte of the table back (a list read from such a file is mostly in its bytes
+// already); false where some text cannot be converted, and the caller converts the whole text.
+bool encode_in_bytes(const description_list& list, std::size_t length, std::string& bytes) {
+    if (!ansi_keeps_every_byte() || !oem_bytes_written_back()) return false;
+    bytes.reserve(length);
+    std::wstring wide;
+    std::string name_buffer, description_buffer;
+    std::string_view name, description;
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        const description_list::entry& e = *list.at(static_cast<long long>(i));
+        if (!oem_bytes_of(e.name, wide, name_buffer, name) || !oem_bytes_of(e.description, wide, description_buffer, description))
+            return false;
+        append_description_line(bytes, name, name_needs_quotes(name), description);
+    }
+    return true;
+}
+
+}  // namespace
+
 bool oem_can_hold(std::wstring_view name) {
     if (text::is_ascii(name)) return true;
     if (name.size() > static_cast<std::size_t>(INT_MAX / 4)) return false;
@@ -127,6 +203,16 @@ DWORD read_description_file(const wchar_t* file_name, description_list& list) {
                                    [&](const ascii_description_line& e) { list.add_kept(e.name, e.description); });
         return ERROR_SUCCESS;
     }
+    if (oem_byte_table()) {
+        // One byte is one character, and line ends, blanks and quotes are their ASCII bytes.
+        const std::string_view kept = list.keep(std::move(bytes));
+        list.reserve(line_estimate(kept));
+        text::for_each_line(kept, [&](std::string_view line) {
+            if (std::optional<ascii_description_line> entry = parse_description_line(line))
+                list.add_kept(text_ref::bytes(entry->name), text_ref::bytes(entry->description));
+        });
+        return ERROR_SUCCESS;
+    }
     std::wstring converted_text = oem_text(bytes);
     bytes = std::string();
     const std::wstring_view kept = list.keep(std::move(converted_text));
@@ -154,6 +240,8 @@ std::string encode_description_file(const description_list& list) {
         }
         return bytes;
     }
+
+    if (std::string bytes; encode_in_bytes(list, length, bytes)) return bytes;
 
     std::wstring name_buffer, description_buffer;
     std::string scratch;

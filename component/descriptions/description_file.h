@@ -17,6 +17,12 @@ namespace brindle::descriptions {
 // ERROR_ACCESS_DENIED); a failed conversion throws.
 DWORD read_description_file(const wchar_t* file_name, description_list& list);
 
+// Where the OEM code page is a single-byte one that the ANSI reading of the bytes passes
+// through unchanged, the OEM reading of each byte (registered with text_ref::use_byte_table):
+// a file's bytes are then its characters, and the list keeps the bytes themselves, half the
+// memory of UTF-16. Otherwise nullptr, and the file is read as UTF-16 text.
+const byte_table* oem_byte_table();
+
 // Whether a file name survives the OEM code page unchanged. A name that does not would be
 // written as question marks, where it could stand for another file (or several names collapse
 // into one line), so such names are never given a description.

@@ -2,8 +2,9 @@
 
 #include <windows.h>
 
-#include <algorithm>
+#include <atomic>
 #include <cstring>
+#include <stdexcept>
 
 #include "common/upper_case.h"
 #include "component/files/text_lines.h"
@@ -11,91 +12,137 @@
 namespace brindle::descriptions {
 namespace {
 
-// Upper-cases a name into `out`.
-const std::wstring& fold(text_ref name, std::wstring& out) {
-    out.resize(name.size());
-    name.copy_to(out.data());
-    tavrin::fold_upper_case(out.data(), out.size());
-    return out;
+std::atomic<const byte_table*> the_byte_table{nullptr};
+
+const byte_table& table() noexcept { return *the_byte_table.load(std::memory_order_acquire); }
+
+// FNV-1a over the upper-cased UTF-16 units.
+struct folded_hasher {
+    std::uint32_t h = 2166136261u;
+    void add(wchar_t c) noexcept { h = (h ^ static_cast<std::uint32_t>(c)) * 16777619u; }
+    void add_ascii(wchar_t c) noexcept { add(c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - (L'a' - L'A')) : c); }
+    // 0 marks an empty bucket of the index.
+    std::uint32_t value() const noexcept { return h ? h : 1; }
+};
+
+// Texts shorter than 4 Gi characters (always so where sizes have 32 bits).
+bool fits(std::size_t size) noexcept { return (size >> 16 >> 16) == 0; }
+
+// One allocation holding both texts of an entry.
+std::unique_ptr<wchar_t[]> copy_of(std::wstring_view name, std::wstring_view description) {
+    if (!fits(name.size()) || !fits(description.size())) throw std::length_error("description text");
+    std::unique_ptr<wchar_t[]> text(new wchar_t[name.size() + description.size() + 1]);
+    std::memcpy(text.get(), name.data(), name.size() * sizeof(wchar_t));
+    std::memcpy(text.get() + name.size(), description.data(), description.size() * sizeof(wchar_t));
+    return text;
 }
 
 }  // namespace
 
+void text_ref::use_byte_table(const byte_table* t) noexcept { the_byte_table.store(t, std::memory_order_release); }
+
 std::wstring_view text_ref::wide(std::wstring& buffer) const {
-    if (wide_ || size_ == 0) return {wide_ ? wide_ : L"", size_};
+    if (kind_ == wide_text || size_ == 0) return {size_ ? wide_data() : L"", size_};
     buffer.resize(size_);
     copy_to(buffer.data());
     return buffer;
 }
 
 bool text_ref::is_ascii() const noexcept {
-    return ascii_ || text::is_ascii(std::wstring_view(wide_ ? wide_ : L"", size_));
+    if (size_ == 0 || kind_ == ascii_text) return true;
+    if (kind_ == table_text) return text::is_ascii(std::string_view(static_cast<const char*>(data_), size_));
+    return text::is_ascii(std::wstring_view(wide_data(), size_));
 }
 
 std::string_view text_ref::ascii(std::string& buffer) const {
-    if (ascii_ || size_ == 0) return {ascii_ ? ascii_ : "", size_};
+    if (size_ == 0) return {};
+    if (kind_ != wide_text) return {static_cast<const char*>(data_), size_};
     buffer.resize(size_);
-    for (std::size_t i = 0; i < size_; ++i) buffer[i] = static_cast<char>(wide_[i]);
+    for (std::size_t i = 0; i < size_; ++i) buffer[i] = static_cast<char>(wide_data()[i]);
     return buffer;
 }
 
 void text_ref::copy_to(wchar_t* out) const noexcept {
-    if (wide_) {
-        std::memcpy(out, wide_, size_ * sizeof(wchar_t));
+    if (size_ == 0) return;
+    if (kind_ == wide_text) {
+        std::memcpy(out, wide_data(), size_ * sizeof(wchar_t));
+    } else if (kind_ == ascii_text) {
+        for (std::size_t i = 0; i < size_; ++i) out[i] = byte_data()[i];
     } else {
-        for (std::size_t i = 0; i < size_; ++i) out[i] = static_cast<unsigned char>(ascii_[i]);
+        const wchar_t* text = table().text;
+        for (std::size_t i = 0; i < size_; ++i) out[i] = text[byte_data()[i]];
     }
 }
 
-std::size_t description_list::hash_of(text_ref name) const {
-    // FNV-1a over the upper-cased units; ASCII is folded on the way, other text first.
-    std::size_t h = static_cast<std::size_t>(2166136261u);
-    auto add = [&h](wchar_t c) { h = (h ^ static_cast<std::size_t>(c)) * static_cast<std::size_t>(16777619u); };
-    if (name.is_ascii()) {
-        for (std::size_t i = 0; i < name.size(); ++i) {
-            wchar_t c = name[i];
-            add(c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - (L'a' - L'A')) : c);
-        }
-    } else {
-        for (wchar_t c : fold(name, fold_a_)) add(c);
+void text_ref::fold_to(std::wstring& out) const {
+    out.resize(size_);
+    if (kind_ == table_text) {
+        const wchar_t* folded = table().folded;
+        for (std::size_t i = 0; i < size_; ++i) out[i] = folded[byte_data()[i]];
+        return;
     }
-    return h;
+    copy_to(out.data());
+    tavrin::fold_upper_case(out.data(), out.size());
 }
 
-bool description_list::same_name(text_ref a, text_ref b) const {
-    return a.size() == b.size() && fold(a, fold_a_) == fold(b, fold_b_);
+std::uint32_t text_ref::folded_hash(std::wstring& scratch) const {
+    folded_hasher hash;
+    if (kind_ == table_text) {
+        const wchar_t* folded = table().folded;
+        for (std::size_t i = 0; i < size_; ++i) hash.add(folded[byte_data()[i]]);
+    } else if (kind_ == ascii_text) {
+        for (std::size_t i = 0; i < size_; ++i) hash.add_ascii(byte_data()[i]);
+    } else if (is_ascii()) {
+        for (std::size_t i = 0; i < size_; ++i) hash.add_ascii(wide_data()[i]);
+    } else {
+        fold_to(scratch);
+        for (wchar_t c : scratch) hash.add(c);
+    }
+    return hash.value();
 }
 
-std::size_t description_list::position_of(unsigned long long order) const noexcept {
-    auto found = std::lower_bound(entries_.begin(), entries_.end(), order,
-                                  [](const slot& s, unsigned long long o) { return s.order < o; });
-    return static_cast<std::size_t>(found - entries_.begin());
+// ---- the list ------------------------------------------------------------------------------
+
+bool description_list::same_name(const text_ref& a, const text_ref& b) const {
+    if (a.size() != b.size()) return false;
+    a.fold_to(fold_a_);
+    b.fold_to(fold_b_);
+    return fold_a_ == fold_b_;
 }
 
-std::size_t description_list::probe(text_ref name, std::size_t hash) const {
+std::size_t description_list::probe(const text_ref& name, std::uint32_t hash) const {
     const std::size_t mask = table_.size() - 1;
     for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
         const bucket& b = table_[i];
-        if (b.order == no_order) return i;
-        if (b.hash == hash && same_name(entries_[position_of(b.order)].value.name, name)) return i;
+        if (b.hash == 0) return i;
+        if (b.hash == hash && same_name(entries_[position_of(b)].name, name)) return i;
     }
 }
 
-std::size_t description_list::probe_order(const slot& s) const noexcept {
+std::size_t description_list::bucket_of(std::size_t position) const {
+    const std::uint32_t number = first_ + static_cast<std::uint32_t>(position);
     const std::size_t mask = table_.size() - 1;
-    std::size_t i = s.hash & mask;
-    while (table_[i].order != s.order) i = (i + 1) & mask;
+    std::size_t i = entries_[position].name.folded_hash(fold_a_) & mask;
+    while (table_[i].hash == 0 || table_[i].number != number) i = (i + 1) & mask;
     return i;
 }
 
+namespace {
+
+// At most four fifths of the buckets are used: a table of a large file is half the size it
+// would be at one half, and a probe still ends within a few buckets of one cache line.
+bool room_for(std::size_t entries, std::size_t buckets) noexcept { return entries / 4 * 5 + (entries % 4 * 5 + 3) / 4 <= buckets; }
+
+}  // namespace
+
 void description_list::reserve(std::size_t entries) {
     std::size_t size = table_.empty() ? 16 : table_.size();
-    while (size < entries * 2) size *= 2;
+    while (!room_for(entries, size)) size *= 2;
     if (size > table_.size()) rehash(size);
 }
 
 void description_list::make_room() {
-    if (!table_.empty() && (indexed_ + 1) * 2 <= table_.size()) return;
+    if (!table_.empty() && room_for(indexed_ + 1, table_.size())) return;
     rehash(table_.empty() ? 16 : table_.size() * 2);
 }
 
@@ -103,22 +150,29 @@ void description_list::rehash(std::size_t size) {
     std::vector<bucket> bigger(size);
     const std::size_t mask = bigger.size() - 1;
     for (const bucket& b : table_) {
-        if (b.order == no_order) continue;
+        if (b.hash == 0) continue;
         std::size_t i = b.hash & mask;
-        while (bigger[i].order != no_order) i = (i + 1) & mask;
+        while (bigger[i].hash != 0) i = (i + 1) & mask;
         bigger[i] = b;
     }
     table_.swap(bigger);
 }
 
-bool description_list::insert(slot&& s) {
+bool description_list::insert(const entry& value, std::unique_ptr<wchar_t[]> owned) {
     make_room();
-    s.hash = hash_of(s.value.name);
-    const std::size_t i = probe(s.value.name, s.hash);
-    if (table_[i].order != no_order) return false;
-    s.order = next_order_;
-    entries_.push_back(std::move(s));
-    table_[i] = bucket{entries_.back().hash, next_order_++};
+    const std::uint32_t hash = value.name.folded_hash(fold_a_);
+    const std::size_t i = probe(value.name, hash);
+    if (table_[i].hash != 0) return false;
+    entries_.push_back(value);
+    if (owned) {
+        try {
+            owned_.emplace(owned.get(), std::move(owned));
+        } catch (...) {
+            entries_.pop_back();
+            throw;
+        }
+    }
+    table_[i] = bucket{hash, first_ + static_cast<std::uint32_t>(entries_.size() - 1)};
     ++indexed_;
     return true;
 }
@@ -126,7 +180,7 @@ bool description_list::insert(slot&& s) {
 // Backward-shift deletion keeps every probe sequence unbroken without tombstones.
 void description_list::unindex(std::size_t i) noexcept {
     const std::size_t mask = table_.size() - 1;
-    for (std::size_t j = (i + 1) & mask; table_[j].order != no_order; j = (j + 1) & mask) {
+    for (std::size_t j = (i + 1) & mask; table_[j].hash != 0; j = (j + 1) & mask) {
         const std::size_t home = table_[j].hash & mask;
         const bool stays = (i <= j) ? (i < home && home <= j) : (i < home || home <= j);
         if (stays) continue;
@@ -137,33 +191,37 @@ void description_list::unindex(std::size_t i) noexcept {
     --indexed_;
 }
 
+void description_list::erase(std::size_t position) noexcept {
+    if (!owned_.empty()) owned_.erase(entries_[position].name.data_);
+    if (position == 0) {
+        entries_.pop_front();
+        ++first_;
+        return;
+    }
+    const bool last = position + 1 == entries_.size();
+    entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(position));
+    if (last) return;
+    // The later entries moved one place to the front: so do their numbers.
+    for (bucket& b : table_)
+        if (b.hash != 0 && position_of(b) > position) --b.number;
+}
+
 const description_list::entry* description_list::at(long long position) const noexcept {
     if (position < 0 || position >= static_cast<long long>(entries_.size())) return nullptr;
-    return &entries_[static_cast<std::size_t>(position)].value;
+    return &entries_[static_cast<std::size_t>(position)];
 }
 
 const description_list::entry* description_list::find(std::wstring_view name) const {
     if (table_.empty()) return nullptr;
-    const bucket& b = table_[probe(name, hash_of(name))];
-    return b.order == no_order ? nullptr : &entries_[position_of(b.order)].value;
+    const text_ref key(name);
+    const bucket& b = table_[probe(key, key.folded_hash(fold_b_))];
+    return b.hash == 0 ? nullptr : &entries_[position_of(b)];
 }
-
-namespace {
-
-// One allocation holding both texts of an entry.
-std::unique_ptr<wchar_t[]> copy_of(std::wstring_view name, std::wstring_view description) {
-    std::unique_ptr<wchar_t[]> text(new wchar_t[name.size() + description.size() + 1]);
-    std::memcpy(text.get(), name.data(), name.size() * sizeof(wchar_t));
-    std::memcpy(text.get() + name.size(), description.data(), description.size() * sizeof(wchar_t));
-    return text;
-}
-
-}  // namespace
 
 bool description_list::add_new(std::wstring_view name, std::wstring_view description) {
     std::unique_ptr<wchar_t[]> text = copy_of(name, description);
     entry value{std::wstring_view(text.get(), name.size()), std::wstring_view(text.get() + name.size(), description.size())};
-    return insert(slot{value, std::move(text), 0, 0});
+    return insert(value, std::move(text));
 }
 
 std::wstring_view description_list::keep(std::wstring text) {
@@ -177,56 +235,67 @@ std::string_view description_list::keep(std::string text) {
 }
 
 bool description_list::add_kept(std::wstring_view name, std::wstring_view description) {
-    return insert(slot{entry{name, description}, nullptr, 0, 0});
+    return insert(entry{name, description}, nullptr);
 }
 
 bool description_list::add_kept(std::string_view name, std::string_view description) {
-    return insert(slot{entry{name, description}, nullptr, 0, 0});
+    return insert(entry{name, description}, nullptr);
 }
+
+bool description_list::add_kept(text_ref name, text_ref description) { return insert(entry{name, description}, nullptr); }
 
 void description_list::assign(std::wstring_view name, std::wstring_view description) {
     make_room();
-    const std::size_t hash = hash_of(name);
-    const std::size_t i = probe(name, hash);
-    if (table_[i].order == no_order) {
+    const text_ref key(name);
+    const std::size_t i = probe(key, key.folded_hash(fold_b_));
+    if (table_[i].hash == 0) {
         add_new(name, description);
         return;
     }
     // The new entry joins before the old one goes, so a failure leaves the list as it was.
     std::unique_ptr<wchar_t[]> text = copy_of(name, description);
-    entry value{std::wstring_view(text.get(), name.size()), std::wstring_view(text.get() + name.size(), description.size())};
-    const unsigned long long old = table_[i].order;
-    entries_.push_back(slot{value, std::move(text), next_order_, hash});
-    table_[i].order = next_order_++;
-    entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(position_of(old)));
+    const entry value{std::wstring_view(text.get(), name.size()),
+                      std::wstring_view(text.get() + name.size(), description.size())};
+    const std::size_t old = position_of(table_[i]);
+    entries_.push_back(value);
+    try {
+        owned_.emplace(text.get(), std::move(text));
+    } catch (...) {
+        entries_.pop_back();
+        throw;
+    }
+    table_[i].number = first_ + static_cast<std::uint32_t>(entries_.size() - 1);
+    erase(old);
 }
 
 bool description_list::remove_at(long long position) {
     if (position < 0 || position >= static_cast<long long>(entries_.size())) return false;
-    const auto at = entries_.begin() + static_cast<std::ptrdiff_t>(position);
-    unindex(probe_order(*at));
-    entries_.erase(at);
+    const auto at = static_cast<std::size_t>(position);
+    unindex(bucket_of(at));
+    erase(at);
     return true;
 }
 
 bool description_list::remove(std::wstring_view name) {
     if (table_.empty()) return false;
-    const std::size_t i = probe(name, hash_of(name));
-    if (table_[i].order == no_order) return false;
-    const std::size_t position = position_of(table_[i].order);
+    const text_ref key(name);
+    const std::size_t i = probe(key, key.folded_hash(fold_b_));
+    if (table_[i].hash == 0) return false;
+    const std::size_t position = position_of(table_[i]);
     unindex(i);
-    entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(position));
+    erase(position);
     return true;
 }
 
 void description_list::clear() noexcept {
     entries_.clear();
+    owned_.clear();
     texts_.clear();
     ascii_texts_.clear();
     table_.clear();
     table_.shrink_to_fit();
     indexed_ = 0;
-    next_order_ = 0;
+    first_ = 0;
 }
 
 }  // namespace brindle::descriptions

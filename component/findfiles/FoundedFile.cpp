@@ -73,8 +73,16 @@ shared_path make_shared_path(std::wstring_view text) {
 
 FoundedFile::~FoundedFile() { release_later(childs_); }
 
-std::wstring_view FoundedFile::file_name() const noexcept {
-    return {record_.cFileName, wcsnlen(record_.cFileName, sizeof record_.cFileName / sizeof record_.cFileName[0])};
+void FoundedFile::take_record(const WIN32_FIND_DATAW& record) {
+    name_.assign(record.cFileName, wcsnlen(record.cFileName, sizeof record.cFileName / sizeof record.cFileName[0]));
+    attributes_ = record.dwFileAttributes;
+    created_ = record.ftCreationTime;
+    accessed_ = record.ftLastAccessTime;
+    written_ = record.ftLastWriteTime;
+    size_low_ = record.nFileSizeLow;
+    size_high_ = record.nFileSizeHigh;
+    static_assert(sizeof alternate_name_ == sizeof record.cAlternateFileName, "the short name's field");
+    wmemcpy(alternate_name_, record.cAlternateFileName, sizeof alternate_name_ / sizeof alternate_name_[0]);
 }
 
 tavFoundedFiles& FoundedFile::childs() {
@@ -84,9 +92,9 @@ tavFoundedFiles& FoundedFile::childs() {
 
 bool FoundedFile::childs_cancelled() const noexcept { return childs_ && childs_->cancelled(); }
 
-double FoundedFile::record_size() const { return to_double(record_.nFileSizeLow, record_.nFileSizeHigh); }
+double FoundedFile::record_size() const { return to_double(size_low_, size_high_); }
 
-bool FoundedFile::needs_full_path() const noexcept { return (record_.dwFileAttributes & stored_differently) != 0; }
+bool FoundedFile::needs_full_path() const noexcept { return (attributes_ & stored_differently) != 0; }
 
 void FoundedFile::take_compressed_size(BSTR full_path) {
     if (!needs_full_path()) {
@@ -146,11 +154,11 @@ STDMETHODIMP FoundedFile::get_Path(BSTR *Result) {
 }
 
 STDMETHODIMP FoundedFile::get_FileAttributes(LONG *Result) {
-    return com_call(Result, [&] { return static_cast<LONG>(record_.dwFileAttributes); });
+    return com_call(Result, [&] { return static_cast<LONG>(attributes_); });
 }
 
 HRESULT FoundedFile::attribute_test(DWORD bit, VARIANT_BOOL *Result) const noexcept {
-    return com_call(Result, [&] { return vbool((record_.dwFileAttributes & bit) != 0); });
+    return com_call(Result, [&] { return vbool((attributes_ & bit) != 0); });
 }
 
 STDMETHODIMP FoundedFile::get_AttributeReadOnly(VARIANT_BOOL *Result) { return attribute_test(FILE_ATTRIBUTE_READONLY, Result); }
@@ -168,15 +176,15 @@ STDMETHODIMP FoundedFile::get_AttributeNotContentIndexed(VARIANT_BOOL *Result) {
 STDMETHODIMP FoundedFile::get_AttributeEncrypted(VARIANT_BOOL *Result) { return attribute_test(FILE_ATTRIBUTE_ENCRYPTED, Result); }
 
 STDMETHODIMP FoundedFile::get_CreationTime(DATE *Result) {
-    return com_call(Result, [&] { return local_date(record_.ftCreationTime); });
+    return com_call(Result, [&] { return local_date(created_); });
 }
 
 STDMETHODIMP FoundedFile::get_LastAccessTime(DATE *Result) {
-    return com_call(Result, [&] { return local_date(record_.ftLastAccessTime); });
+    return com_call(Result, [&] { return local_date(accessed_); });
 }
 
 STDMETHODIMP FoundedFile::get_LastWriteTime(DATE *Result) {
-    return com_call(Result, [&] { return local_date(record_.ftLastWriteTime); });
+    return com_call(Result, [&] { return local_date(written_); });
 }
 
 STDMETHODIMP FoundedFile::get_FileSize(double *Result) {
@@ -193,7 +201,7 @@ STDMETHODIMP FoundedFile::get_FileName(BSTR *Result) {
 
 STDMETHODIMP FoundedFile::get_AlternateFileName(BSTR *Result) {
     return com_call(Result, [&] {
-        const auto& name = record_.cAlternateFileName;
+        const auto& name = alternate_name_;
         return tavrin::unique_bstr(std::wstring_view(name, wcsnlen(name, sizeof name / sizeof name[0])));
     });
 }

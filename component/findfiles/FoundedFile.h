@@ -1,7 +1,8 @@
 // The class FoundedFile (default interface _FoundedFile): one entry of a tree listing, a
-// snapshot taken while the listing set it up. It keeps its own copy of the find record (the
-// Unicode form, so names outside the ANSI code page survive), the path of the listing that
-// produced it, its child list and its two sizes; nothing is read from disk afterwards.
+// snapshot taken while the listing set it up. It keeps its own copy of what the find record says
+// (the Unicode form, so names outside the ANSI code page survive; the name at its own length, as
+// a tree holds many entries), the path of the listing that produced it, its child list and its
+// two sizes; nothing is read from disk afterwards.
 #pragma once
 
 #include "Brindle.h"
@@ -10,6 +11,8 @@
 #include "common/unique_bstr.h"
 
 #include <memory>
+#include <string>
+#include <string_view>
 
 namespace brindle {
 
@@ -49,11 +52,11 @@ public:
 
     // ---- the listing's side (not part of the interface) ---------------------------------------
 
-    // The record the platform's search fills for this entry.
-    WIN32_FIND_DATAW& record() noexcept { return record_; }
-    std::wstring_view file_name() const noexcept;
-    bool is_directory() const noexcept { return (record_.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
-    bool is_reparse_point() const noexcept { return (record_.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
+    // Takes what the platform's search record says of this entry.
+    void take_record(const WIN32_FIND_DATAW& record);
+    std::wstring_view file_name() const noexcept { return name_; }
+    bool is_directory() const noexcept { return (attributes_ & FILE_ATTRIBUTE_DIRECTORY) != 0; }
+    bool is_reparse_point() const noexcept { return (attributes_ & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
     void set_path(shared_path path) noexcept { path_ = std::move(path); }
     const shared_path& path() const noexcept { return path_; }
     // The child list, made when first needed (a file's Childs stays an empty list).
@@ -70,7 +73,11 @@ private:
     double record_size() const;
     HRESULT attribute_test(DWORD bit, VARIANT_BOOL *Result) const noexcept;
 
-    WIN32_FIND_DATAW record_{};
+    DWORD attributes_ = 0;
+    FILETIME created_{}, accessed_{}, written_{};
+    DWORD size_low_ = 0, size_high_ = 0;
+    std::wstring name_;
+    wchar_t alternate_name_[14]{};
     shared_path path_;
     tavrin::com_ptr<tavFoundedFiles> childs_;
     double compressed_size_ = 0;

@@ -87,7 +87,8 @@ private:
         bool root = false;
         bool on_descent_path = false;
         tavrin::unique_find search;
-        tavrin::com_ptr<FoundedFile> entry;  // holds the current find record
+        WIN32_FIND_DATAW record{};           // the current find record
+        tavrin::com_ptr<FoundedFile> entry;  // the entry made of it
         shared_path entry_path;              // the full path of that entry, when it is needed
         step next = step::set_up_entry;
     };
@@ -108,8 +109,7 @@ private:
         level opened;
         opened.list = tavrin::com_ptr<tavFoundedFiles>::copy(&list);
         opened.with_parent = with_parent;
-        opened.entry = FoundedFile::create();
-        WIN32_FIND_DATAW& record = opened.entry->record();
+        WIN32_FIND_DATAW& record = opened.record;
         bool found;
         if (PathIsRootW(search)) {
             // A root yields one record built here. A root name longer than the record's name
@@ -139,16 +139,18 @@ private:
 
     void set_up_entry() {
         level& at = levels_.back();
+        const std::wstring_view record_name(at.record.cFileName, wcsnlen(at.record.cFileName, MAX_PATH));
+        if ((at.record.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && (record_name == L"." || record_name == L"..")) {
+            fetch_next(at);
+            return;
+        }
+        at.entry = FoundedFile::create();
         FoundedFile& entry = *at.entry.get();
+        entry.take_record(at.record);
         const shared_path& listed = at.list->path_;
         entry.set_path(at.with_parent ? path_without_name(listed, entry.file_name()) : listed);
 
         std::wstring_view name = entry.file_name();
-        if (entry.is_directory() && (name == L"." || name == L"..")) {
-            at.entry.reset();
-            fetch_next(at);
-            return;
-        }
         bool descend = entry.is_directory() && (!entry.is_reparse_point() || follow_);
         if (descend || entry.needs_full_path()) {
             if (at.with_parent) {
@@ -176,7 +178,7 @@ private:
 
     // Puts the directory a new level lists on the descent path; false when it is there already.
     bool enter_listed(level& listed) {
-        return descent_.enter(std::wstring(listed.list->path_->view()), &listed.entry->record());
+        return descent_.enter(std::wstring(listed.list->path_->view()), &listed.record);
     }
 
     void finish_entry() {
@@ -196,12 +198,8 @@ private:
     void fetch_next(level& at) {
         at.next = step::complete;
         if (at.root) return;  // a root yields exactly one record
-        tavrin::com_ptr<FoundedFile> next = FoundedFile::create();
         // A failing FindNextFile ends the listing as if it were complete, whatever the reason.
-        if (FindNextFileW(at.search.get(), &next->record())) {
-            at.entry = std::move(next);
-            at.next = step::set_up_entry;
-        }
+        if (FindNextFileW(at.search.get(), &at.record)) at.next = step::set_up_entry;
     }
 
     // The directory's listing is complete: the search is closed, then the caller is told.

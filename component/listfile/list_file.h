@@ -4,8 +4,6 @@
 #include <windows.h>
 #include <oleauto.h>
 
-#include <functional>
-#include <string_view>
 
 #include "common/com_ptr.h"
 #include "component/listfile/list_file_format.h"
@@ -23,9 +21,8 @@ namespace brindle {
 tavrin::com_ptr<Collection> LoadListFile(BSTR FileName, bool IsOem, BSTR CommentChar, bool IgnoreBlanks,
                                          bool TrimStrings);
 
-// The reader's own part of LoadListFile: reads the file and hands the text of each item to
-// `item`, in file order, raising as LoadListFile does.
-void read_list_file_items(BSTR FileName, bool IsOem, const list_file::options& how,
-                          const std::function<void(std::wstring_view)>& item);
+// The reader's own part of LoadListFile: the file's items, in file order, gathered in one
+// buffer; raises as LoadListFile does.
+Collection::loaded_items read_list_file_items(BSTR FileName, bool IsOem, const list_file::options& how);
 
 }  // namespace brindle

@@ -35,6 +35,17 @@ std::wstring_view text_of(const VARIANT* v) noexcept {
     return {b ? b : L"", SysStringLen(b)};
 }
 
+// The decimal text of a positive number, written into buffer (no allocation per item).
+std::wstring_view decimal(std::uint32_t value, wchar_t (&buffer)[16]) noexcept {
+    wchar_t* end = buffer + 16;
+    wchar_t* p = end;
+    do {
+        *--p = static_cast<wchar_t>(L'0' + value % 10);
+        value /= 10;
+    } while (value != 0);
+    return {p, static_cast<std::size_t>(end - p)};
+}
+
 long long position_from(const VARIANT* v) {
     tavrin::unique_variant number;
     if (FAILED(VariantChangeType(number.get(), const_cast<VARIANT*>(v), 0, VT_I4))) raise(err_type_mismatch);
@@ -55,7 +66,7 @@ public:
         const auto& entries = list_->entries_;
         while (n < wanted && position_ < entries.size()) {
             VariantInit(&items[n]);
-            HRESULT hr = VariantCopy(&items[n], const_cast<VARIANT*>(entries[position_]->value.get()));
+            HRESULT hr = list_->copy_value(entries[position_], &items[n]);
             if (FAILED(hr)) {
                 for (ULONG i = 0; i < n; ++i) VariantClear(&items[i]);
                 if (fetched) *fetched = 0;
@@ -113,7 +124,7 @@ void Collection::insert_owned(std::size_t at, std::unique_ptr<entry> e, std::wst
         if (!keys().try_emplace(added->folded_key, added).second) raise(err_key_already_exists);
     }
     try {
-        entries_.insert(entries_.begin() + static_cast<std::ptrdiff_t>(at), std::move(e));
+        entries_.insert(entries_.begin() + static_cast<std::ptrdiff_t>(at), slot{std::move(e)});
     } catch (...) {
         if (keyed) keys_.erase(added->folded_key);
         throw;
@@ -121,9 +132,13 @@ void Collection::insert_owned(std::size_t at, std::unique_ptr<entry> e, std::wst
 }
 
 std::unique_ptr<Collection::entry> Collection::text_entry(std::wstring_view text) {
+    return text_entry(tavrin::unique_bstr(text));
+}
+
+std::unique_ptr<Collection::entry> Collection::text_entry(tavrin::unique_bstr text) {
     auto e = std::make_unique<entry>();
+    V_BSTR(e->value.get()) = text.release();
     V_VT(e->value.get()) = VT_BSTR;
-    V_BSTR(e->value.get()) = tavrin::unique_bstr::alloc(text);
     return e;
 }
 
@@ -131,23 +146,83 @@ void Collection::append_with_new_key(std::wstring_view text, std::wstring_view k
     if (!keys_behind_ && !keys_.empty()) return append(text, key);  // the index is in use: keep it whole
     auto e = text_entry(text);
     e->folded_key = fold_key(key);
-    entries_.push_back(std::move(e));
-    keys_behind_ = keys_behind_ || !entries_.back()->folded_key.empty();
+    entries_.push_back(slot{std::move(e)});
+    keys_behind_ = keys_behind_ || !entries_.back().made->folded_key.empty();
+}
+
+tavrin::unique_bstr Collection::loaded_text(const loaded_items& items, std::uint32_t item) {
+    const std::uint32_t begin = item > 1 ? items.ends[item - 2] : 0, length = items.ends[item - 1] - begin;
+    if (items.is_wide) return tavrin::unique_bstr(std::wstring_view(items.wide.get() + begin, length));
+    tavrin::unique_bstr text(SysAllocStringLen(nullptr, length));
+    if (!text.get()) throw std::bad_alloc();
+    const char* from = items.ascii.data() + begin;
+    for (std::uint32_t i = 0; i < length; ++i) text.get()[i] = static_cast<wchar_t>(static_cast<unsigned char>(from[i]));
+    return text;
+}
+
+void Collection::append_loaded(loaded_items items) {
+    const std::size_t count = items.ends.size();
+    wchar_t number[16];
+    if (!entries_.empty()) {
+        // Only a new list keeps them waiting; anywhere else they are made now, under keys
+        // checked as every other key is.
+        for (std::size_t i = 0; i < count; ++i) {
+            const auto item = static_cast<std::uint32_t>(i + 1);
+            insert_owned(entries_.size(), text_entry(loaded_text(items, item)), decimal(item, number), true);
+        }
+        return;
+    }
+    if (count == 0) return;
+    auto kept = std::make_unique<loaded_items>(std::move(items));
+    for (std::size_t i = 0; i < count; ++i) entries_.push_back(slot{nullptr, static_cast<std::uint32_t>(i + 1)});
+    loaded_ = std::move(kept);
+    waiting_ = count;
+    keys_behind_ = true;
+}
+
+HRESULT Collection::copy_value(const slot& s, VARIANT* out) const noexcept {
+    if (s.made) return VariantCopy(out, const_cast<VARIANT*>(s.made->value.get()));
+    try {
+        V_BSTR(out) = loaded_text(*loaded_, s.loaded).release();
+        V_VT(out) = VT_BSTR;
+        return S_OK;
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+}
+
+void Collection::make_loaded() const {
+    wchar_t number[16];
+    for (slot& s : entries_) {
+        if (s.made) continue;
+        std::unique_ptr<entry> e = text_entry(loaded_text(*loaded_, s.loaded));
+        e->folded_key.assign(decimal(s.loaded, number));  // digits are their own upper case
+        s.made = std::move(e);
+        s.loaded = 0;
+        --waiting_;
+    }
+    loaded_.reset();
 }
 
 std::unordered_map<std::wstring_view, const Collection::entry*>& Collection::keys() const {
+    if (waiting_ > 0) make_loaded();
     if (keys_behind_) {
         keys_.clear();
         keys_.reserve(entries_.size());
-        for (const auto& e : entries_)
-            if (!e->folded_key.empty()) keys_.emplace(e->folded_key, e.get());
+        for (const slot& s : entries_)
+            if (!s.made->folded_key.empty()) keys_.emplace(s.made->folded_key, s.made.get());
         keys_behind_ = false;
     }
     return keys_;
 }
 
 void Collection::erase(std::size_t at) noexcept {
-    if (!keys_behind_ && !entries_[at]->folded_key.empty()) keys_.erase(entries_[at]->folded_key);
+    const slot& s = entries_[at];
+    if (!s.made) {
+        if (--waiting_ == 0) loaded_.reset();
+    } else if (!keys_behind_ && !s.made->folded_key.empty()) {
+        keys_.erase(s.made->folded_key);
+    }
     entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(at));
 }
 
@@ -172,9 +247,9 @@ void Collection::append(std::wstring_view text, std::wstring_view key) {
 
 bool Collection::contains_key(std::wstring_view key) const { return keys().count(fold_key(key)) != 0; }
 
-const Collection::entry& Collection::at(long long position) const {
+const Collection::slot& Collection::at(long long position) const {
     if (position < 1 || position > static_cast<long long>(entries_.size())) raise(err_subscript_out_of_range);
-    return *entries_[static_cast<std::size_t>(position - 1)];
+    return entries_[static_cast<std::size_t>(position - 1)];
 }
 
 std::size_t Collection::position_of(std::wstring_view key) const {
@@ -182,7 +257,7 @@ std::size_t Collection::position_of(std::wstring_view key) const {
     auto found = index.find(fold_key(key));
     if (found == index.end()) raise(err_invalid_call);
     for (std::size_t i = 0; i < entries_.size(); ++i)
-        if (entries_[i].get() == found->second) return i;
+        if (entries_[i].made.get() == found->second) return i;
     raise(err_invalid_call);
 }
 
@@ -197,7 +272,7 @@ std::size_t Collection::position_of_index(const VARIANT* index) const {
 
 tavrin::unique_variant Collection::item(long long position) const {
     tavrin::unique_variant copy;
-    checked_call(VariantCopy, copy.get(), const_cast<VARIANT*>(at(position).value.get()));
+    checked_call([this](const slot& s, VARIANT* out) { return copy_value(s, out); }, at(position), copy.get());
     return copy;
 }
 
@@ -225,6 +300,8 @@ void Collection::clear() noexcept {
     keys_.clear();
     keys_behind_ = false;
     entries_.clear();
+    loaded_.reset();
+    waiting_ = 0;
 }
 
 tavrin::com_ptr<IUnknown> Collection::new_enum() {

@@ -4,21 +4,29 @@
 // a position outside 1..Count raises 9, an unknown key 5, a key given twice 457.
 //
 // Positional access is O(1), and so are appending and removing at either end; keys are found
-// through a hash map; inserting or removing in the middle moves the later elements. Enumerators keep the list alive and walk it by position, so
-// changing the list while enumerating never touches freed memory.
+// through a hash map; inserting or removing in the middle moves the later elements. Enumerators
+// keep the list alive and walk it by position, so changing the list while enumerating never
+// touches freed memory.
+//
+// A list the library reads from a file (append_loaded) keeps the items' text in the reader's one
+// buffer, and a value is made from it each time a client asks for one: reading a large list then
+// costs about what reading its bytes does. The first use of the list's keys makes every item.
 #pragma once
 
 #include "Brindle.h"
 #include "component/server/errors.h"
 #include "component/server/object.h"
 #include "common/com_ptr.h"
+#include "common/unique_bstr.h"
 #include "common/unique_variant.h"
 
+#include <cstdint>
 #include <deque>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 namespace brindle {
 
@@ -36,6 +44,18 @@ public:
     // Appends under a key the caller knows no element holds (a list the library numbers
     // itself): the key index is then built only when a client first asks by key.
     void append_with_new_key(std::wstring_view text, std::wstring_view key);
+    // The items of a text the library read, one after another in one buffer: item i (from 0)
+    // runs from ends[i - 1] (0 for the first) to ends[i], in `ascii` bytes (each one character)
+    // or else in `wide`.
+    struct loaded_items {
+        std::string ascii;
+        tavrin::unique_bstr wide;
+        bool is_wide = false;
+        std::vector<std::uint32_t> ends;
+    };
+    // Appends the items, each under the key that is its one-based number among them ("1",
+    // "2", ...); on a new, empty list they stay in `items` until a client asks for them.
+    void append_loaded(loaded_items items);
     bool contains_key(std::wstring_view key) const;
     // Copies of the stored value.
     tavrin::unique_variant item(long long position) const;          // raises 9
@@ -43,10 +63,11 @@ public:
     // The element at a position as interface I (raises 9; 13 when it is not such an object).
     template <class I>
     tavrin::com_ptr<I> item_as(long long position) const {
-        const VARIANT& v = at(position).value.get()[0];
+        const entry* e = at(position).made.get();  // a loaded item is a text
+        const VARIANT* v = e ? e->value.get() : nullptr;
         tavrin::com_ptr<I> out;
-        if ((V_VT(&v) != VT_DISPATCH && V_VT(&v) != VT_UNKNOWN) || !V_UNKNOWN(&v) ||
-            FAILED(V_UNKNOWN(&v)->QueryInterface(__uuidof(I), out.put_void())))
+        if (!v || (V_VT(v) != VT_DISPATCH && V_VT(v) != VT_UNKNOWN) || !V_UNKNOWN(v) ||
+            FAILED(V_UNKNOWN(v)->QueryInterface(__uuidof(I), out.put_void())))
             raise(err_type_mismatch);
         return out;
     }
@@ -68,8 +89,13 @@ private:
         tavrin::unique_variant value;
         std::wstring folded_key;  // empty: no key
     };
+    // One element: its entry, or while it is a loaded item not made yet, that item's number.
+    struct slot {
+        std::unique_ptr<entry> made;
+        std::uint32_t loaded = 0;  // one-based; 0 once made
+    };
 
-    const entry& at(long long position) const;  // raises 9
+    const slot& at(long long position) const;  // raises 9
     const entry& at(std::wstring_view key) const;  // raises 5
     std::size_t position_of(std::wstring_view key) const;  // zero-based; raises 5
     std::size_t position_of_index(const VARIANT* index) const;  // by key or one-based position
@@ -77,11 +103,22 @@ private:
     // The same, taking over a value the caller made for the list (no copy of it).
     void insert_owned(std::size_t at, std::unique_ptr<entry> e, std::wstring_view key, bool keyed);
     static std::unique_ptr<entry> text_entry(std::wstring_view text);  // a text value, no key yet
+    static std::unique_ptr<entry> text_entry(tavrin::unique_bstr text);
     void erase(std::size_t at) noexcept;
+    // A copy of the element's value into `out` (a loaded item's text as a new BSTR).
+    HRESULT copy_value(const slot& s, VARIANT* out) const noexcept;
+    // The text of a loaded item as a new BSTR.
+    static tavrin::unique_bstr loaded_text(const loaded_items& items, std::uint32_t item);
+    // Makes an entry of every loaded item still waiting (what the key index needs).
+    void make_loaded() const;
     // The key index, brought up to date first when keys were appended without it.
     std::unordered_map<std::wstring_view, const entry*>& keys() const;
 
-    std::deque<std::unique_ptr<entry>> entries_;  // removing the first is cheap too
+    // Removing the first is cheap too. Making loaded items changes nothing a client sees, so
+    // the list may do it while answering a question.
+    mutable std::deque<slot> entries_;
+    mutable std::unique_ptr<loaded_items> loaded_;  // the text of the items not made yet
+    mutable std::size_t waiting_ = 0;              // how many those are
     // Keyed by views of the entries' own folded keys (each entry is a stable heap object).
     mutable std::unordered_map<std::wstring_view, const entry*> keys_;
     mutable bool keys_behind_ = false;  // some keyed entries are not in keys_ yet

@@ -13,6 +13,7 @@
 
 #include "common/unique_bstr.h"
 #include "common/unique_handle.h"
+#include "common/upper_case.h"
 #include "support/TavrinSupport0100.h"
 #include "common/safearray.h"
 #include "component/descriptions/description_file.h"
@@ -306,14 +307,16 @@ TEST_F(Descriptions, RussianAndEveryOtherByteConvertAsTheSupportLibraryDoes) {
               chain_write(line + L" \x0427\x0435\x0440\x043D\x043E\x0432\x0438\x043A \x20AC \x00FC\r\n"));
 }
 
-// The model against a plain list under many random changes: entries read from ASCII bytes and
-// entries added as UTF-16 mix, names repeat in other cases, removals come from anywhere, and the
-// index grows and shrinks on the way.
+// The model against a plain list under many random changes: entries read from ASCII bytes, from
+// bytes of the OEM code page (where it is a single-byte one) and entries added as UTF-16 mix,
+// names repeat in other cases, removals come from anywhere, and the index grows and shrinks on
+// the way.
 TEST(DescriptionList, StaysInStepWithAPlainListUnderRandomChanges) {
+    using brindle::descriptions::text_ref;
     brindle::descriptions::description_list list;
     std::vector<std::pair<std::wstring, std::wstring>> plain;
     auto upper = [](std::wstring s) {
-        for (wchar_t& c : s) c = c >= L'a' && c <= L'z' ? wchar_t(c - 32) : c == L'\x0451' ? L'\x0401' : c;
+        tavrin::fold_upper_case(s.data(), s.size());
         return s;
     };
     auto find = [&](const std::wstring& name) {
@@ -321,21 +324,40 @@ TEST(DescriptionList, StaysInStepWithAPlainListUnderRandomChanges) {
             if (upper(plain[i].first) == upper(name)) return long(i);
         return -1L;
     };
-    std::string bytes;  // names n0..n299 in lower case, as a read file would give them
-    for (int i = 0; i < 300; ++i) bytes += "n" + std::to_string(i) + " d" + std::to_string(i) + "\n";
+    // Names n0..n299 in lower case, as a read file would give them; every third one ends in a
+    // small letter outside ASCII, a byte read through the OEM table.
+    const brindle::descriptions::byte_table* oem = brindle::descriptions::oem_byte_table();
+    int small = 0;
+    for (int b = 0x80; oem && !small && b < 0x100; ++b)
+        if (oem->folded[b] != oem->text[b]) small = b;
+    const std::wstring letters = small ? std::wstring{oem->text[small], oem->folded[small]} : L"\x0451";
+    std::string bytes;
+    for (int i = 0; i < 300; ++i)
+        bytes += "n" + std::to_string(i) + (small && i % 3 == 0 ? std::string(1, char(small)) : "") + " d" +
+                 std::to_string(i) + "\n";
     const std::string_view kept = list.keep(bytes);
     brindle::text::for_each_line(kept, [&](std::string_view line) {
         std::size_t space = line.find(' ');
-        EXPECT_TRUE(list.add_kept(line.substr(0, space), line.substr(space + 1)));
-        plain.emplace_back(std::wstring(line.begin(), line.begin() + space), std::wstring(line.begin() + space + 1, line.end()));
+        std::string_view name = line.substr(0, space), description = line.substr(space + 1);
+        plain.emplace_back(std::wstring(name.begin(), name.end()), std::wstring(description.begin(), description.end()));
+        if (name.back() == char(small)) {
+            EXPECT_TRUE(list.add_kept(text_ref::bytes(name), text_ref::bytes(description)));
+            plain.back().first.back() = oem->text[small];
+        } else {
+            EXPECT_TRUE(list.add_kept(name, description));
+        }
     });
     EXPECT_FALSE(list.add_kept(std::string_view("N7"), std::string_view("x"))) << "the first entry of a name wins";
+    if (small) {
+        EXPECT_EQ(list.find(L"N3" + std::wstring(1, oem->folded[small])), list.at(3)) << "found in the other case";
+    }
 
     unsigned seed = 12345;
     auto next = [&seed](unsigned n) { seed = seed * 1103515245u + 12345u; return (seed >> 8) % n; };
     std::wstring a, b;
     for (int step = 0; step < 4000; ++step) {
-        std::wstring name = (next(2) ? L"N" : L"n") + std::to_wstring(next(400)) + (next(8) == 0 ? L"\x0451" : L"");
+        std::wstring name = (next(2) ? L"N" : L"n") + std::to_wstring(next(400));
+        if (next(4) == 0) name += letters[next(unsigned(letters.size()))];
         switch (next(4)) {
         case 0: {
             std::wstring text = L"t" + std::to_wstring(step);

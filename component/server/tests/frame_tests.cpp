@@ -271,6 +271,75 @@ TEST_F(Frame, CollectionEnumeratorSurvivesChanges) {
     EXPECT_EQ(items->Next(1, got, &fetched), S_FALSE);
 }
 
+// A list read from a file keeps its items in the reader's buffer until a client asks for them:
+// reads, removals and additions before any item is made, enumerators, and the first keyed use,
+// which makes them all under the numbers they were read with.
+TEST_F(Frame, CollectionLoadedItemsWaitUntilAsked) {
+    auto text_at = [](const com_ptr<Collection>& list, long position) {
+        unique_variant v = list->item(position);
+        return std::wstring(V_BSTR(v.get()), SysStringLen(V_BSTR(v.get())));
+    };
+    for (bool wide : {false, true}) {
+        const std::wstring texts[] = {L"alpha", L"", std::wstring(L"be\0ta", 5), wide ? L"\u0444\u0430\u0439\u043b" : L"file"};
+        Collection::loaded_items items;
+        std::wstring all;
+        for (const std::wstring& t : texts) items.ends.push_back(static_cast<std::uint32_t>((all += t).size()));
+        items.is_wide = wide;
+        if (wide) items.wide = unique_bstr(all);
+        else items.ascii.assign(all.begin(), all.end());
+        auto list = Collection::create();
+        list->append_loaded(std::move(items));
+        ASSERT_EQ(list->count(), 4);
+        EXPECT_EQ(text_at(list, 3), texts[2]) << "an embedded NUL is kept";
+
+        com_ptr<IUnknown> unknown = list->new_enum();
+        com_ptr<IEnumVARIANT> walk;
+        ASSERT_HRESULT_SUCCEEDED(unknown.query(walk));
+        VARIANT got[5];
+        ULONG fetched = 0;
+        ASSERT_EQ(walk->Next(2, got, &fetched), S_OK);
+        EXPECT_STREQ(V_BSTR(&got[0]), L"alpha");
+        for (VARIANT& v : got) VariantClear(&v);
+
+        list->remove(1);
+        auto mid = text_variant(L"mid"), two = long_variant(2), key = text_variant(L"3");
+        VARIANT none = missing();
+        ASSERT_HRESULT_SUCCEEDED(list->Add(mid.get(), &none, two.get(), &none));
+        EXPECT_EQ(text_at(list, 2), L"mid");
+        EXPECT_EQ(text_at(list, 4), texts[3]);
+        unique_variant by_key;
+        ASSERT_HRESULT_SUCCEEDED(list->Item(key.get(), by_key.put()));
+        EXPECT_EQ(std::wstring(V_BSTR(by_key.get()), SysStringLen(V_BSTR(by_key.get()))), texts[2]) << "keys are the numbers read";
+        auto four = text_variant(L"4"), one = text_variant(L"1");
+        EXPECT_EQ(list->Add(mid.get(), four.get(), &none, &none), control_error(457));
+        EXPECT_HRESULT_SUCCEEDED(list->Add(mid.get(), one.get(), &none, &none)) << "the removed item's key is free";
+
+        ASSERT_HRESULT_SUCCEEDED(walk->Reset());
+        ASSERT_EQ(walk->Next(5, got, &fetched), S_OK);
+        EXPECT_EQ(SysStringLen(V_BSTR(&got[0])), 0u);
+        EXPECT_STREQ(V_BSTR(&got[1]), L"mid");
+        for (VARIANT& v : got) VariantClear(&v);
+
+    }
+
+    // Every waiting item removed while an enumerator holds the list.
+    auto waiting = Collection::create();
+    Collection::loaded_items items;
+    items.ascii = "ab";
+    items.ends = {1, 2};
+    waiting->append_loaded(std::move(items));
+    com_ptr<IEnumVARIANT> walk;
+    ASSERT_HRESULT_SUCCEEDED(waiting->new_enum().query(walk));
+    waiting->remove(2);
+    waiting->remove(1);
+    VARIANT got;
+    EXPECT_EQ(walk->Next(1, &got, nullptr), S_FALSE);
+    waiting->append(std::wstring_view(L"c"));
+    ASSERT_EQ(walk->Next(1, &got, nullptr), S_OK);
+    EXPECT_STREQ(V_BSTR(&got), L"c");
+    VariantClear(&got);
+}
+
 // The Collection as a script sees it: default Item, Add with Key/Before/After, Remove, errors
 // and For Each. (Scripts reach the object through a variable, as under the script host: Wine's
 // VBScript does not apply a default member to a host's named item itself.)
