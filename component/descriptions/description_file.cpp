@@ -206,10 +206,9 @@ DWORD read_description_file(const wchar_t* file_name, description_list& list) {
     if (oem_byte_table()) {
         // One byte is one character, and line ends, blanks and quotes are their ASCII bytes.
         const std::string_view kept = list.keep(std::move(bytes));
-        list.reserve(line_estimate(kept));
-        text::for_each_line(kept, [&](std::string_view line) {
-            if (std::optional<ascii_description_line> entry = parse_description_line(line))
-                list.add_kept(text_ref::bytes(entry->name), text_ref::bytes(entry->description));
+        list.reserve(count_description_entries(kept));
+        for_each_description_entry(kept, [&](const ascii_description_line& e) {
+            list.add_kept(text_ref::bytes(e.name), text_ref::bytes(e.description));
         });
         return ERROR_SUCCESS;
     }
