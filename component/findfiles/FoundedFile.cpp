@@ -96,18 +96,24 @@ double FoundedFile::record_size() const { return to_double(size_low_, size_high_
 
 bool FoundedFile::needs_full_path() const noexcept { return (attributes_ & stored_differently) != 0; }
 
-void FoundedFile::take_compressed_size(BSTR full_path) {
+void FoundedFile::take_compressed_size(const shared_path& full_path) {
     if (!needs_full_path()) {
         compressed_size_ = file_size();
         return;
     }
+    if (is_directory()) {
+        folder_to_ask_ = full_path;
+        return;
+    }
+    compressed_size_ = compressed_size_of(full_path ? full_path->get() : nullptr);
+}
+
+double FoundedFile::compressed_size_of(BSTR full_path) {
     SetLastError(NO_ERROR);
     DWORD high = 0;
     DWORD low = GetCompressedFileSizeW(tavrin::bstr_text(full_path), &high);
-    if (low != INVALID_FILE_SIZE || GetLastError() == NO_ERROR)
-        compressed_size_ = to_double(low, high);
-    else
-        compressed_size_ = file_size();  // for a directory: the total of its listed subtree
+    if (low != INVALID_FILE_SIZE || GetLastError() == NO_ERROR) return to_double(low, high);
+    return file_size();  // for a directory: the total of its listed subtree
 }
 
 double FoundedFile::file_size() {
@@ -192,7 +198,13 @@ STDMETHODIMP FoundedFile::get_FileSize(double *Result) {
 }
 
 STDMETHODIMP FoundedFile::get_CompressedFileSize(double *Result) {
-    return com_call(Result, [&] { return compressed_size_; });
+    return com_call(Result, [&] {
+        if (folder_to_ask_) {
+            compressed_size_ = compressed_size_of(folder_to_ask_->get());
+            folder_to_ask_.reset();
+        }
+        return compressed_size_;
+    });
 }
 
 STDMETHODIMP FoundedFile::get_FileName(BSTR *Result) {

@@ -2,7 +2,9 @@
 // snapshot taken while the listing set it up. It keeps its own copy of what the find record says
 // (the Unicode form, so names outside the ANSI code page survive; the name at its own length, as
 // a tree holds many entries), the path of the listing that produced it, its child list and its
-// two sizes; nothing is read from disk afterwards.
+// two sizes. Nothing is read from disk afterwards, but for a folder's compressed size: a folder
+// is asked for it when a client first reads it, so that a listing costs one open per folder (its
+// search) and not two.
 #pragma once
 
 #include "Brindle.h"
@@ -64,13 +66,15 @@ public:
     bool childs_cancelled() const noexcept;
     // Whether the compressed-size query needs the entry's full path (see take_compressed_size).
     bool needs_full_path() const noexcept;
-    // The last set-up step: the compressed size of the entry named by full_path.
-    void take_compressed_size(BSTR full_path);
+    // The last set-up step: the compressed size of the entry named by full_path (for a folder,
+    // kept to be asked when the size is first read).
+    void take_compressed_size(const shared_path& full_path);
     // FileSize: computed once, for a directory bottom-up over its subtree, then cached.
     double file_size();
 
 private:
     double record_size() const;
+    double compressed_size_of(BSTR full_path);
     HRESULT attribute_test(DWORD bit, VARIANT_BOOL *Result) const noexcept;
 
     DWORD attributes_ = 0;
@@ -82,6 +86,7 @@ private:
     tavrin::com_ptr<tavFoundedFiles> childs_;
     double compressed_size_ = 0;
     double size_cache_ = -1.0;
+    shared_path folder_to_ask_;  // a folder whose compressed size is not read yet
 };
 
 }  // namespace brindle

@@ -184,7 +184,7 @@ private:
     void finish_entry() {
         level& at = levels_.back();
         FoundedFile& entry = *at.entry.get();
-        entry.take_compressed_size(at.entry_path ? at.entry_path->get() : nullptr);
+        entry.take_compressed_size(at.entry_path);
         if (entry.childs_cancelled()) {
             at.next = step::cancelled;
             return;
