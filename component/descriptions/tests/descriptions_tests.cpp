@@ -21,6 +21,7 @@
 #include "component/files/text_lines.h"
 #include "tests/support/children.h"
 #include "tests/support/com_test.h"
+#include "tests/support/process_usage.h"
 #include "tests/support/test_files.h"
 
 using Model = brindle::tavDescriptIon;  // the global name is the coclass of the type library
@@ -158,6 +159,15 @@ TEST_F(Descriptions, ReadingSkipsLinesWithoutEntriesAndEndsLinesAtLfToo) {
     EXPECT_EQ(ok, yes);
     EXPECT_EQ(get(path(L"Descript.ion")), "new.txt made here\r\n");
     EXPECT_EQ(attributes(path(L"Descript.ion")), DWORD(FILE_ATTRIBUTE_HIDDEN));
+}
+
+// A file of blank lines costs memory by its entries, not by its lines: 10 MiB of CR bytes around
+// two entries are the kept text and little more.
+TEST_F(Descriptions, AFileOfBlankLinesCostsTheMemoryOfItsEntries) {
+    put(path(L"blank.ion"), "first.txt one\r" + Bytes(10 << 20, '\r') + "last.txt two\r\n");
+    const long long grown = test_support::growth_over([&] { ASSERT_TRUE(read(path(L"blank.ion"))); }).bytes;
+    EXPECT_EQ(entries(), L"first.txt=one;last.txt=two;");
+    EXPECT_LT(grown, 16ll << 20);
 }
 
 TEST_F(Descriptions, WritingIsByteExactAndLeavesAHiddenFile) {
