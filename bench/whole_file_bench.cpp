@@ -1,6 +1,7 @@
 // Throughput and peak memory of tavFSO's GetFileB and PutFileB on a large file, next to plain
 // ReadFile/WriteFile loops that hold the same content in memory. Every figure is the best of
-// three runs, each in a fresh child process so that its peak memory is its own:
+// five runs, each in a fresh child process so that its peak memory is its own; the ways take
+// turns, so that a slow moment of the machine does not fall on one of them alone:
 //   whole_file_bench.exe [size in MiB, default 256] [folder, default %TEMP%]
 // A child is started as: whole_file_bench.exe --one <mode> <file> <size>.
 #include <windows.h>
@@ -12,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Brindle.h"
@@ -144,14 +146,10 @@ Figure measure_once(const wchar_t* mode, const std::wstring& file, std::size_t s
     return f;
 }
 
-Figure best_of_three(const wchar_t* mode, const std::wstring& file, std::size_t size) {
-    Figure best = measure_once(mode, file, size);
-    for (int i = 0; i < 2; ++i) {
-        Figure f = measure_once(mode, file, size);
-        if (f.seconds < best.seconds) best.seconds = f.seconds;
-        best.peak = std::max(best.peak, f.peak);
-    }
-    return best;
+// Keeps the best time and the highest peak of a way's runs.
+void keep_best(Figure& best, const Figure& f, bool first) {
+    if (first || f.seconds < best.seconds) best.seconds = f.seconds;
+    best.peak = std::max(best.peak, f.peak);
 }
 
 }  // namespace
@@ -168,19 +166,25 @@ int wmain(int argc, wchar_t** argv) {
     std::wstring file = bench::work_folder(argc, argv, 2) + L"\\bench-whole-file.bin";
     double mb = double(size) / (1 << 20);
 
-    Figure write = best_of_three(L"write", file, size);
-    Figure put_early = best_of_three(L"put-early", file, size);
-    Figure put_late = best_of_three(L"put-late", file, size);
-    Figure read = best_of_three(L"read", file, size);
-    Figure get_early = best_of_three(L"get-early", file, size);
-    Figure get_late = best_of_three(L"get-late", file, size);
+    // Each round writes the file three ways, then reads it three ways, starting one further along
+    // each time: a write right after another is slower on some file systems (the blocks the last
+    // one let go are still being freed), and no way should always come second.
+    Figure write, put_early, put_late, read, get_early, get_late;
+    const std::pair<const wchar_t*, Figure*> writes[] = {{L"write", &write}, {L"put-early", &put_early}, {L"put-late", &put_late}};
+    const std::pair<const wchar_t*, Figure*> reads[] = {{L"read", &read}, {L"get-early", &get_early}, {L"get-late", &get_late}};
+    for (int round = 0; round < 5; ++round)
+        for (const auto* ways : {writes, reads})
+            for (int i = 0; i < 3; ++i) {
+                const auto& [mode, figure] = ways[(round + i) % 3];
+                keep_best(*figure, measure_once(mode, file, size), round == 0);
+            }
     DeleteFileW(file.c_str());
 
     auto row = [&](const char* what, const Figure& f, const Figure& base) {
         std::printf("%-36s %9.0f %8.2f %10.1f %8.2f\n", what, mb / f.seconds, base.seconds / f.seconds,
                     f.peak / 1048576.0, double(f.peak) / double(size));
     };
-    std::printf("file size %zu MiB; best of 3 runs; peak = growth of the peak working set during the call\n", mib);
+    std::printf("file size %zu MiB; best of 5 runs; peak = growth of the peak working set during the call\n", mib);
     std::printf("%-36s %9s %8s %10s %8s\n", "operation", "MiB/s", "ratio", "peak MiB", "x size");
     row("plain WriteFile loop + flush", write, write);
     row("PutFileB, early bound", put_early, write);
