@@ -1,7 +1,6 @@
 // Throughput and peak memory of tavFSO's GetFileB and PutFileB on a large file, next to plain
 // ReadFile/WriteFile loops that hold the same content in memory. Every figure is the best of
-// five runs, each in a fresh child process so that its peak memory is its own; the ways take
-// turns, so that a slow moment of the machine does not fall on one of them alone:
+// five runs in a row, each in a fresh child process so that its peak memory is its own:
 //   whole_file_bench.exe [size in MiB, default 256] [folder, default %TEMP%]
 // A child is started as: whole_file_bench.exe --one <mode> <file> <size>.
 #include <windows.h>
@@ -166,18 +165,15 @@ int wmain(int argc, wchar_t** argv) {
     std::wstring file = bench::work_folder(argc, argv, 2) + L"\\bench-whole-file.bin";
     double mb = double(size) / (1 << 20);
 
-    // Each round writes the file three ways, then reads it three ways, starting one further along
-    // each time: a write right after another is slower on some file systems (the blocks the last
-    // one let go are still being freed), and no way should always come second.
+    // Each way runs five times in a row, the file written before it is read. A write right after
+    // a write of another kind can be much slower on some file systems (the blocks the last one
+    // let go are still being freed), so the runs of one way follow each other.
     Figure write, put_early, put_late, read, get_early, get_late;
-    const std::pair<const wchar_t*, Figure*> writes[] = {{L"write", &write}, {L"put-early", &put_early}, {L"put-late", &put_late}};
-    const std::pair<const wchar_t*, Figure*> reads[] = {{L"read", &read}, {L"get-early", &get_early}, {L"get-late", &get_late}};
-    for (int round = 0; round < 5; ++round)
-        for (const auto* ways : {writes, reads})
-            for (int i = 0; i < 3; ++i) {
-                const auto& [mode, figure] = ways[(round + i) % 3];
-                keep_best(*figure, measure_once(mode, file, size), round == 0);
-            }
+    const std::pair<const wchar_t*, Figure*> ways[] = {{L"write", &write},         {L"put-early", &put_early},
+                                                       {L"put-late", &put_late},   {L"read", &read},
+                                                       {L"get-early", &get_early}, {L"get-late", &get_late}};
+    for (const auto& [mode, figure] : ways)
+        for (int run = 0; run < 5; ++run) keep_best(*figure, measure_once(mode, file, size), run == 0);
     DeleteFileW(file.c_str());
 
     auto row = [&](const char* what, const Figure& f, const Figure& base) {
