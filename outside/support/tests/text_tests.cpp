@@ -99,6 +99,8 @@ TEST(Paths, DirectoryAndNameParts) {
     EXPECT_EQ(call(tsGetFilePath, L"\\\\.\\C:\\a.txt"), L"\\\\.\\C:\\");
     EXPECT_EQ(call(tsGetFilePath, L"\\\\?\\C:\\dir\\a.txt"), L"\\\\?\\C:\\dir");
     EXPECT_EQ(call(tsGetFilePath, L"C:a.txt"), L"C:");
+    EXPECT_EQ(call(tsGetFilePath, L"\\\\?\\C:a.txt"), L"\\\\?\\C:");
+    EXPECT_EQ(call(tsGetFilePath, L"\\\\.\\pipe"), L"\\\\.\\") << "a prefix is never cut in two";
     EXPECT_EQ(call(tsGetFilePath, nullptr), L"");
 
     EXPECT_EQ(call(tsGetFileName, L"C:\\dir\\a.txt"), L"a.txt");
