@@ -104,14 +104,17 @@ private:
         BSTR listed = list.path_->get();
         tavrin::unique_bstr joined;
         if (!with_parent && !blank_mask_) joined = build_file_name(listed, mask_.get());
-        const wchar_t* search = tavrin::bstr_text(joined.get() ? joined.get() : listed);
+        const BSTR searched = joined.get() ? joined.get() : listed;
+        const wchar_t* search = tavrin::bstr_text(searched);
 
         level opened;
         opened.list = tavrin::com_ptr<tavFoundedFiles>::copy(&list);
         opened.with_parent = with_parent;
         WIN32_FIND_DATAW& record = opened.record;
         bool found;
-        if (PathIsRootW(search)) {
+        if (!files::is_usable_name(tavrin::bstr_view(searched))) {
+            found = false;  // a path or mask with a NUL names no search, not even a root's
+        } else if (PathIsRootW(search)) {
             // A root yields one record built here. A root name longer than the record's name
             // field cannot be recorded: such a search counts as one that cannot be opened.
             std::size_t length = wcslen(search);
@@ -122,11 +125,9 @@ private:
                 record.dwFileAttributes = GetFileAttributesW(search);
                 opened.root = true;
             }
-        } else if (files::is_usable_name(tavrin::bstr_view(joined.get() ? joined.get() : listed))) {
+        } else {
             opened.search.reset(FindFirstFileW(search, &record));
             found = opened.search.valid();
-        } else {
-            found = false;  // a path or mask with a NUL names no search
         }
         if (!found) {
             list.has_sub_items_ = false;

@@ -87,6 +87,7 @@ Check list.RefreshEx(folder, "*", True) = True And list.Count = 2, "RefreshEx(Pa
 Check list.RefreshEx2(folder, "*", False) = True And list.Count = 2, "RefreshEx2(Path, Mask, False)"
 Check list.RefreshEx2(folder, "*", , , True) = True And list.Count = 1, "RefreshEx2(Path, Mask, , , True) lists the folder itself"
 Check list.Refresh(folder & Chr(0) & "one", "*") = False And list.Count = 0, "a path with a NUL lists nothing"
+Check list.Refresh(Left(folder, 3) & Chr(0) & "one", "*") = False And list.Count = 0, "nor does a drive root with a NUL behind it"
 Check list.Refresh(folder, "*" & Chr(0) & "x") = False And list.Count = 0, "a mask with a NUL lists nothing"
 
 On Error Resume Next
