@@ -96,10 +96,7 @@ tavrin::com_ptr<_IFindFilesCallback> resolve_callback(IUnknown* object) {
 
 bool directory_completed(_IFindFilesCallback& callback, BSTR path) {
     VARIANT_BOOL cancel = VARIANT_FALSE;
-    // Whatever error object an earlier call left must not be taken for this call's.
-    SetErrorInfo(0, nullptr);
-    HRESULT hr = callback.DirectoryCompleted(path, &cancel);
-    if (FAILED(hr)) raise_hresult(hr);
+    checked_call(&_IFindFilesCallback::DirectoryCompleted, &callback, path, &cancel);
     return cancel != VARIANT_FALSE;
 }
 

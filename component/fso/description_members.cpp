@@ -13,10 +13,6 @@ namespace {
 
 using tavrin::unique_bstr;
 
-void check(HRESULT hr) {
-    if (FAILED(hr)) raise_hresult(hr);
-}
-
 // The folder and the name part of a file name, as the support library splits it.
 struct file_parts {
     unique_bstr folder, name;
@@ -34,9 +30,9 @@ STDMETHODIMP tavFSO::GetFileDescription(BSTR FileName, BSTR *Result) {
         file_parts parts(FileName);
         auto descriptions = tavDescriptIon::create();
         VARIANT_BOOL read = VARIANT_FALSE;
-        check(descriptions->ReadDirectoryFile(parts.folder.get(), &read));
+        checked_call(&tavDescriptIon::ReadDirectoryFile, descriptions.get(), parts.folder.get(), &read);
         unique_bstr text(L"");
-        if (read) check(descriptions->get_ItemDescriptionByFileName(parts.name.get(), text.put()));
+        if (read) checked_call(&tavDescriptIon::get_ItemDescriptionByFileName, descriptions.get(), parts.name.get(), text.put());
         return text;
     });
 }
@@ -48,10 +44,10 @@ STDMETHODIMP tavFSO::SetFileDescription(BSTR FileName, BSTR DescriptionText, VAR
         if (!descriptions::oem_can_hold(parts.name.view())) return vbool(false);
         auto descriptions = tavDescriptIon::create();
         VARIANT_BOOL done = VARIANT_FALSE;
-        check(descriptions->ReadDirectoryFile(parts.folder.get(), &done));
+        checked_call(&tavDescriptIon::ReadDirectoryFile, descriptions.get(), parts.folder.get(), &done);
         if (!done) return vbool(false);
-        check(descriptions->AddItem(parts.name.get(), DescriptionText));
-        check(descriptions->WriteDirectoryFile(parts.folder.get(), &done));
+        checked_call(&tavDescriptIon::AddItem, descriptions.get(), parts.name.get(), DescriptionText);
+        checked_call(&tavDescriptIon::WriteDirectoryFile, descriptions.get(), parts.folder.get(), &done);
         return done;
     });
 }

@@ -30,6 +30,7 @@
 #include <oleauto.h>
 
 #include <exception>
+#include <functional>
 #include <new>
 #include <string>
 #include <type_traits>
@@ -105,10 +106,12 @@ long number_from_hresult(HRESULT hr) noexcept;
 // with the five values of the callee's own error object when it left one. The thread's error
 // object is cleared first, so an earlier one is never taken for the callee's.
 //   checked_call(tsStrConvW, bytes.get(), text.put());
+//   checked_call(&tavDescriptIon::AddItem, descriptions.get(), name, text);
 template <class Function, class... Args>
 void checked_call(Function&& function, Args&&... args) {
     SetErrorInfo(0, nullptr);
-    if (HRESULT hr = function(std::forward<Args>(args)...); FAILED(hr)) raise_hresult(hr);
+    if (HRESULT hr = std::invoke(std::forward<Function>(function), std::forward<Args>(args)...); FAILED(hr))
+        raise_hresult(hr);
 }
 
 // The HRESULT that carries a run-time error number (see automation_error::hresult).
