@@ -225,8 +225,7 @@ private:
     }
 
     HRESULT prepare_missing(const dispatch_param& param, const VARIANT* given) {
-        const bool optional = param.has_default || (param.flags & PARAMFLAG_FOPT);
-        if (!optional) return required_missing(given);
+        if (!param.is_optional()) return required_missing(given);
         if (is_interface_type(param.type) && (!param.has_default || means_no_object(param.default_value))) {
             V_VT(&value_) = param.type;  // no object
             V_UNKNOWN(&value_) = nullptr;
@@ -407,8 +406,6 @@ HRESULT dispatch_table::load(ITypeInfo* dispatch_info) {
                 if (FAILED(hr)) break;
                 param.has_default = true;
             }
-            if (!param.has_default && !(param.flags & PARAMFLAG_FOPT) && member.required == member.params.size())
-                ++member.required;
             try {
                 member.params.push_back(param);
             } catch (...) {
@@ -429,7 +426,8 @@ const dispatch_member* dispatch_table::find(DISPID id, WORD flags) const noexcep
         // list.Item(0)); every id names one member here, so such a call may read it.
         if ((flags & DISPATCH_METHOD) && (m.kind == INVOKE_FUNC || m.kind == INVOKE_PROPERTYGET)) return &m;
         if ((flags & DISPATCH_PROPERTYGET) && m.kind == INVOKE_PROPERTYGET) return &m;
-        if ((flags & DISPATCH_PROPERTYGET) && m.kind == INVOKE_FUNC && m.required == 0) return &m;
+        if ((flags & DISPATCH_PROPERTYGET) && m.kind == INVOKE_FUNC && (m.params.empty() || m.params.front().is_optional()))
+            return &m;
         if ((flags & DISPATCH_PROPERTYPUT) && m.kind == INVOKE_PROPERTYPUT) return &m;
         if ((flags & DISPATCH_PROPERTYPUTREF) && m.kind == INVOKE_PROPERTYPUTREF) return &m;
     }

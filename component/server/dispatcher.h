@@ -26,6 +26,9 @@ struct dispatch_param {
     USHORT flags = 0;         // PARAMFLAG_...
     bool has_default = false;
     VARIANT default_value{};  // owned; valid when has_default
+
+    // The caller may leave it out.
+    bool is_optional() const noexcept { return has_default || (flags & PARAMFLAG_FOPT); }
 };
 
 struct dispatch_member {
@@ -34,7 +37,6 @@ struct dispatch_member {
     short vtable_offset = 0;
     CALLCONV call_convention = CC_STDCALL;
     std::vector<dispatch_param> params;  // without the [out, retval] one
-    std::size_t required = 0;            // the leading parameters that are neither optional nor defaulted
     bool has_result = false;
     dispatch_param result;
 };
