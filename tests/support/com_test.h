@@ -8,6 +8,11 @@
 #include <gtest/gtest.h>
 
 #include "common/com_ptr.h"
+#include "common/unique_variant.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
 
 namespace test_support {
 
@@ -64,5 +69,28 @@ protected:
 private:
     const wchar_t* progid_;
 };
+
+// A text as a Variant that owns its string.
+inline tavrin::unique_variant text_variant(std::wstring_view text) {
+    tavrin::unique_variant v;
+    V_VT(v.get()) = VT_BSTR;
+    V_BSTR(v.get()) = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    return v;
+}
+
+// Calls a member by name with text arguments, as a script does: the member's HRESULT, and its
+// result in `result`.
+inline HRESULT call_by_name(IDispatch* object, const wchar_t* name, const std::vector<std::wstring>& texts,
+                            VARIANT* result, WORD flags = DISPATCH_METHOD | DISPATCH_PROPERTYGET) {
+    DISPID id = 0;
+    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+    if (HRESULT hr = object->GetIDsOfNames(IID_NULL, names, 1, 0, &id); FAILED(hr)) return hr;
+    std::vector<tavrin::unique_variant> args;
+    std::vector<VARIANT> reversed(texts.size());
+    for (const std::wstring& text : texts) args.push_back(text_variant(text));
+    for (std::size_t i = 0; i < args.size(); ++i) reversed[args.size() - 1 - i] = *args[i].get();
+    DISPPARAMS params{reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
+    return object->Invoke(id, IID_NULL, 0, flags, &params, result, nullptr, nullptr);
+}
 
 }  // namespace test_support

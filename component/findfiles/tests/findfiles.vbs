@@ -83,7 +83,6 @@ Check list.RefreshEx(folder, "*", False, Nothing) = True And list.Count = 2, "No
 Check list.RefreshEx(folder, "*", False, New Counting) = True And list.Count = 2, "a Function returning a number does not cancel"
 ' The callback and the flags may be left out.
 Check list.RefreshEx(folder, "*") = True And list.Count = 2, "RefreshEx(Path, Mask)"
-Check list.RefreshEx(folder, "*", True) = True And list.Count = 2, "RefreshEx(Path, Mask, True)"
 Check list.RefreshEx2(folder, "*", False) = True And list.Count = 2, "RefreshEx2(Path, Mask, False)"
 Check list.RefreshEx2(folder, "*", , , True) = True And list.Count = 1, "RefreshEx2(Path, Mask, , , True) lists the folder itself"
 Check list.Refresh(folder & Chr(0) & "one", "*") = False And list.Count = 0, "a path with a NUL lists nothing"

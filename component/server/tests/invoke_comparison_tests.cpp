@@ -29,6 +29,7 @@
 using tavrin::com_ptr;
 using tavrin::unique_bstr;
 using tavrin::unique_variant;
+using test_support::text_variant;
 
 namespace {
 
@@ -140,13 +141,6 @@ com_ptr<ITypeInfo> vtable_half(REFIID iid) {
     return vtable;
 }
 
-unique_variant text(const std::wstring& s) {
-    unique_variant v;
-    V_VT(v.get()) = VT_BSTR;
-    V_BSTR(v.get()) = SysAllocStringLen(s.data(), static_cast<UINT>(s.size()));
-    return v;
-}
-
 class InvokeComparison : public test_support::ComTest {
 protected:
     test_support::scratch_folder scratch{L"brindle_invoke_"};
@@ -169,8 +163,8 @@ protected:
                 {L"Mask", L"*"}, {L"CommentChar", L";"}, {L"Name", L"FileVersion"}, {L"Path", folder},
                 {L"PathName", folder}};
             auto known = by_name.find(p.name);
-            if (known != by_name.end()) return text(known->second);
-            return text(p.name.find(L"FileName") != std::wstring::npos ? scratch.file(L"file.txt") : L"text");
+            if (known != by_name.end()) return text_variant(known->second);
+            return text_variant(p.name.find(L"FileName") != std::wstring::npos ? scratch.file(L"file.txt") : L"text");
         }
         case VT_BOOL: V_VT(v.get()) = VT_BOOL; V_BOOL(v.get()) = VARIANT_FALSE; return v;
         case VT_ARRAY | VT_UI1: {
@@ -194,7 +188,7 @@ protected:
         };
         if (name == L"Collection") {
             auto list = brindle::Collection::create();
-            list->append(text(L"one").get()[0]);
+            list->append(text_variant(L"one").get()[0]);
             return com_ptr<IDispatch>::copy(list->as_interface());
         }
         if (name == L"FileStream") return com_ptr<IDispatch>::copy(brindle::FileStream::create()->as_interface());
@@ -221,16 +215,9 @@ protected:
     // A set-up call by name with text arguments; gives the object back.
     template <class... Texts>
     static com_ptr<IDispatch> call(com_ptr<IDispatch> object, const wchar_t* name, const Texts&... args) {
-        std::vector<unique_variant> values;
-        (values.push_back(text(args)), ...);
-        std::vector<VARIANT> reversed;
-        for (auto v = values.rbegin(); v != values.rend(); ++v) reversed.push_back(*v->get());
-        DISPID id = 0;
-        LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
-        DISPPARAMS params{reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
         unique_variant result;
-        EXPECT_HRESULT_SUCCEEDED(object->GetIDsOfNames(IID_NULL, names, 1, 0, &id));
-        EXPECT_HRESULT_SUCCEEDED(object->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &params, result.put(), nullptr, nullptr))
+        EXPECT_HRESULT_SUCCEEDED(
+            test_support::call_by_name(object.get(), name, {std::wstring(args)...}, result.put(), DISPATCH_METHOD))
             << testing::PrintToString(std::wstring(name));
         return object;
     }
@@ -347,7 +334,7 @@ TEST_F(InvokeComparison, EveryMemberAnswersAsThePlatformsDispatcherDoes) {
                 shapes.push_back({L"a wrong type" + where, usual, n,
                                   replace([&, at](VARIANT& v, unique_variant& storage) {
                                       const bool wants_text = m.params[at].type == VT_BSTR;
-                                      storage = wants_text ? good_value({L"", VT_ARRAY | VT_UI1}) : text(L"not a number");
+                                      storage = wants_text ? good_value({L"", VT_ARRAY | VT_UI1}) : text_variant(L"not a number");
                                       v = *storage.get();
                                   }), form::wrong_type, at});
             }
