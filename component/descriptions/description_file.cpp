@@ -195,20 +195,17 @@ DWORD read_description_file(const wchar_t* file_name, description_list& list) {
     if (DWORD e = files::resolve_file_name(file_name, resolved)) return e;
     std::string bytes;
     if (DWORD error = files::read_whole_file(resolved, bytes)) return error;
-    if (text::is_ascii(std::string_view(bytes))) {
-        // ASCII reads the same in every code page: the entries point into the bytes themselves.
-        const std::string_view kept = list.keep(std::move(bytes));
-        list.reserve(count_description_entries(kept));
-        for_each_description_entry(kept,
-                                   [&](const ascii_description_line& e) { list.add_kept(e.name, e.description); });
-        return ERROR_SUCCESS;
-    }
-    if (oem_byte_table()) {
-        // One byte is one character, and line ends, blanks and quotes are their ASCII bytes.
+    const bool ascii = text::is_ascii(std::string_view(bytes));
+    if (ascii || oem_byte_table()) {
+        // ASCII reads the same in every code page; in a code page of the byte table one byte is
+        // one character, and line ends, blanks and quotes are their ASCII bytes. Either way the
+        // entries point into the bytes themselves.
+        text_ref (*const as_text)(std::string_view) =
+            ascii ? +[](std::string_view s) noexcept { return text_ref(s); } : text_ref::bytes;
         const std::string_view kept = list.keep(std::move(bytes));
         list.reserve(count_description_entries(kept));
         for_each_description_entry(kept, [&](const ascii_description_line& e) {
-            list.add_kept(text_ref::bytes(e.name), text_ref::bytes(e.description));
+            list.add_kept(as_text(e.name), as_text(e.description));
         });
         return ERROR_SUCCESS;
     }
