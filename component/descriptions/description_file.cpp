@@ -150,11 +150,12 @@ bool oem_bytes_of(const text_ref& text, std::wstring& wide, std::string& buffer,
     return true;
 }
 
-// The file's bytes written entry by entry where the OEM code page is a single-byte one that
-// writes every byte of the table back (a list read from such a file is mostly in its bytes
-// already); false where some text cannot be converted, and the caller converts the whole text.
-bool encode_in_bytes(const description_list& list, std::size_t length, std::string& bytes) {
-    if (!ansi_keeps_every_byte() || !oem_bytes_written_back()) return false;
+// The file's bytes written entry by entry where all the text is ASCII (the same in both code
+// pages) or the OEM code page is a single-byte one that writes every byte of the table back (a
+// list read from such a file is mostly in its bytes already); false where some text cannot be
+// converted, and the caller converts the whole text.
+bool encode_in_bytes(const description_list& list, std::size_t length, bool all_ascii, std::string& bytes) {
+    if (!all_ascii && !oem_bytes_written_back()) return false;
     bytes.reserve(length);
     std::wstring wide;
     std::string name_buffer, description_buffer;
@@ -218,7 +219,6 @@ DWORD read_description_file(const wchar_t* file_name, description_list& list) {
 }
 
 std::string encode_description_file(const description_list& list) {
-    // Text that is all ASCII is the same in both code pages and is written as it is.
     bool ascii = true;
     std::size_t length = 0;
     for (std::size_t i = 0; i < list.size(); ++i) {
@@ -226,18 +226,7 @@ std::string encode_description_file(const description_list& list) {
         length += e.name.size() + e.description.size() + 5;
         ascii = ascii && e.name.is_ascii() && e.description.is_ascii();
     }
-    if (ascii) {
-        std::string bytes, name_buffer, description_buffer;
-        bytes.reserve(length);
-        for (std::size_t i = 0; i < list.size(); ++i) {
-            const description_list::entry& e = *list.at(static_cast<long long>(i));
-            std::string_view name = e.name.ascii(name_buffer);
-            append_description_line(bytes, name, name_needs_quotes(name), e.description.ascii(description_buffer));
-        }
-        return bytes;
-    }
-
-    if (std::string bytes; encode_in_bytes(list, length, bytes)) return bytes;
+    if (std::string bytes; encode_in_bytes(list, length, ascii, bytes)) return bytes;
 
     std::wstring name_buffer, description_buffer;
     std::string scratch;
