@@ -2,6 +2,7 @@
 
 #include "common/unique_bstr.h"
 #include "component/descriptions/description_format.h"
+#include "component/files/ansi_text.h"
 #include "component/files/text_lines.h"
 #include "component/server/errors.h"
 #include "support/TavrinSupport0100.h"
@@ -70,17 +71,11 @@ bool write_as_oem(std::wstring_view text, std::string& bytes) {
 // The file's bytes taken as ANSI text, then converted from OEM to ANSI. The conversions work
 // character by character and line ends, blanks and quotes are the same in every code page, so
 // the whole text is converted at once rather than line by line.
-std::wstring oem_text(const std::string& bytes) {
+std::wstring oem_text(std::string bytes) {
     std::wstring text;
     if (ansi_keeps_every_byte() && read_as_oem(bytes, text)) return text;
-    tavrin::unique_safearray array = tavrin::make_byte_array(bytes.size());
-    {
-        tavrin::safearray_lock lock(array.get());
-        std::memcpy(lock.data(), bytes.data(), bytes.size());
-    }
-    unique_bstr ansi, converted_text;
-    checked_call(tsStrConvW, array.get(), ansi.put());
-    array.reset();
+    const unique_bstr ansi = files::ansi_text_of(std::move(bytes));
+    unique_bstr converted_text;
     checked_call(tsOemToAnsi, ansi.get(), converted_text.put());
     return std::wstring(converted_text.view());
 }
@@ -210,8 +205,7 @@ DWORD read_description_file(const wchar_t* file_name, description_list& list) {
         });
         return ERROR_SUCCESS;
     }
-    std::wstring converted_text = oem_text(bytes);
-    bytes = std::string();
+    std::wstring converted_text = oem_text(std::move(bytes));
     const std::wstring_view kept = list.keep(std::move(converted_text));
     list.reserve(count_description_entries(kept));
     for_each_description_entry(kept, [&](const description_line& e) { list.add_kept(e.name, e.description); });
