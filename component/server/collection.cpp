@@ -15,6 +15,12 @@ std::wstring fold_key(std::wstring_view key) {
     return folded;
 }
 
+// For a call that leaves no error object of its own (copying a value): a failure raises the
+// number its HRESULT stands for, without clearing the thread's error object on every call first.
+void check(HRESULT hr) {
+    if (FAILED(hr)) raise(number_from_hresult(hr));
+}
+
 // The value behind a by-reference argument.
 const VARIANT* dereference(const VARIANT* v) noexcept {
     while (v && V_VT(v) == (VT_BYREF | VT_VARIANT)) v = V_VARIANTREF(v);
@@ -112,7 +118,7 @@ private:
 
 void Collection::insert(std::size_t at, const VARIANT& value, std::wstring_view key, bool keyed) {
     auto e = std::make_unique<entry>();
-    checked_call(VariantCopyInd, e->value.get(), const_cast<VARIANT*>(&value));
+    check(VariantCopyInd(e->value.get(), const_cast<VARIANT*>(&value)));
     insert_owned(at, std::move(e), key, keyed);
 }
 
@@ -272,7 +278,7 @@ std::size_t Collection::position_of_index(const VARIANT* index) const {
 
 tavrin::unique_variant Collection::item(long long position) const {
     tavrin::unique_variant copy;
-    checked_call([this](const slot& s, VARIANT* out) { return copy_value(s, out); }, at(position), copy.get());
+    check(copy_value(at(position), copy.get()));
     return copy;
 }
 
@@ -285,7 +291,7 @@ const Collection::entry& Collection::at(std::wstring_view key) const {
 
 tavrin::unique_variant Collection::item(std::wstring_view key) const {
     tavrin::unique_variant copy;
-    checked_call(VariantCopy, copy.get(), const_cast<VARIANT*>(at(key).value.get()));
+    check(VariantCopy(copy.get(), const_cast<VARIANT*>(at(key).value.get())));
     return copy;
 }
 
