@@ -100,10 +100,8 @@ Collection::loaded_items read_list_file_items(BSTR FileName, bool IsOem, const l
 
 tavrin::com_ptr<Collection> LoadListFile(BSTR FileName, bool IsOem, BSTR CommentChar, bool IgnoreBlanks,
                                          bool TrimStrings) {
-    tavrin::com_ptr<Collection> list = Collection::create();
-    list->append_loaded(
+    return Collection::create_loaded(
         read_list_file_items(FileName, IsOem, list_file::options{bstr_view(CommentChar), IgnoreBlanks, TrimStrings}));
-    return list;
 }
 
 }  // namespace brindle
