@@ -2,17 +2,11 @@
 // included) come back cell for cell from a strict CSV reader.
 #include "app/csv_text.h"
 #include "app/tests/csv_reader.h"
+#include "tests/support/fuzz_check.h"
 
 #include <cstdint>
-#include <cstdlib>
 
-namespace {
-
-void check(bool holds) {
-    if (!holds) std::abort();
-}
-
-}  // namespace
+using tavrin::fuzz::check;
 
 // The input is UTF-16 text: U+FFFF ends a cell, U+FFFE a line (the first line is the header).
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -2,6 +2,7 @@
 
 #include "common/unique_bstr.h"
 #include "component/descriptions/description_format.h"
+#include "component/files/ansi_text.h"
 #include "component/files/text_lines.h"
 #include "component/server/errors.h"
 #include "support/TavrinSupport0100.h"
@@ -70,17 +71,11 @@ bool write_as_oem(std::wstring_view text, std::string& bytes) {
 // The file's bytes taken as ANSI text, then converted from OEM to ANSI. The conversions work
 // character by character and line ends, blanks and quotes are the same in every code page, so
 // the whole text is converted at once rather than line by line.
-std::wstring oem_text(const std::string& bytes) {
+std::wstring oem_text(std::string bytes) {
     std::wstring text;
     if (ansi_keeps_every_byte() && read_as_oem(bytes, text)) return text;
-    tavrin::unique_safearray array = tavrin::make_byte_array(bytes.size());
-    {
-        tavrin::safearray_lock lock(array.get());
-        std::memcpy(lock.data(), bytes.data(), bytes.size());
-    }
-    unique_bstr ansi, converted_text;
-    checked_call(tsStrConvW, array.get(), ansi.put());
-    array.reset();
+    const unique_bstr ansi = files::ansi_text_of(std::move(bytes));
+    unique_bstr converted_text;
     checked_call(tsOemToAnsi, ansi.get(), converted_text.put());
     return std::wstring(converted_text.view());
 }
@@ -150,11 +145,12 @@ bool oem_bytes_of(const text_ref& text, std::wstring& wide, std::string& buffer,
     return true;
 }
 
-// The file's bytes written entry by entry where the OEM code page is a single-byte one that
-// writes every byte of the table back (a list read from such a file is mostly in its bytes
-// already); false where some text cannot be converted, and the caller converts the whole text.
-bool encode_in_bytes(const description_list& list, std::size_t length, std::string& bytes) {
-    if (!ansi_keeps_every_byte() || !oem_bytes_written_back()) return false;
+// The file's bytes written entry by entry where all the text is ASCII (the same in both code
+// pages) or the OEM code page is a single-byte one that writes every byte of the table back (a
+// list read from such a file is mostly in its bytes already); false where some text cannot be
+// converted, and the caller converts the whole text.
+bool encode_in_bytes(const description_list& list, std::size_t length, bool all_ascii, std::string& bytes) {
+    if (!all_ascii && !oem_bytes_written_back()) return false;
     bytes.reserve(length);
     std::wstring wide;
     std::string name_buffer, description_buffer;
@@ -195,25 +191,21 @@ DWORD read_description_file(const wchar_t* file_name, description_list& list) {
     if (DWORD e = files::resolve_file_name(file_name, resolved)) return e;
     std::string bytes;
     if (DWORD error = files::read_whole_file(resolved, bytes)) return error;
-    if (text::is_ascii(std::string_view(bytes))) {
-        // ASCII reads the same in every code page: the entries point into the bytes themselves.
-        const std::string_view kept = list.keep(std::move(bytes));
-        list.reserve(count_description_entries(kept));
-        for_each_description_entry(kept,
-                                   [&](const ascii_description_line& e) { list.add_kept(e.name, e.description); });
-        return ERROR_SUCCESS;
-    }
-    if (oem_byte_table()) {
-        // One byte is one character, and line ends, blanks and quotes are their ASCII bytes.
+    const bool ascii = text::is_ascii(std::string_view(bytes));
+    if (ascii || oem_byte_table()) {
+        // ASCII reads the same in every code page; in a code page of the byte table one byte is
+        // one character, and line ends, blanks and quotes are their ASCII bytes. Either way the
+        // entries point into the bytes themselves.
+        text_ref (*const as_text)(std::string_view) =
+            ascii ? +[](std::string_view s) noexcept { return text_ref(s); } : text_ref::bytes;
         const std::string_view kept = list.keep(std::move(bytes));
         list.reserve(count_description_entries(kept));
         for_each_description_entry(kept, [&](const ascii_description_line& e) {
-            list.add_kept(text_ref::bytes(e.name), text_ref::bytes(e.description));
+            list.add_kept(as_text(e.name), as_text(e.description));
         });
         return ERROR_SUCCESS;
     }
-    std::wstring converted_text = oem_text(bytes);
-    bytes = std::string();
+    std::wstring converted_text = oem_text(std::move(bytes));
     const std::wstring_view kept = list.keep(std::move(converted_text));
     list.reserve(count_description_entries(kept));
     for_each_description_entry(kept, [&](const description_line& e) { list.add_kept(e.name, e.description); });
@@ -221,7 +213,6 @@ DWORD read_description_file(const wchar_t* file_name, description_list& list) {
 }
 
 std::string encode_description_file(const description_list& list) {
-    // Text that is all ASCII is the same in both code pages and is written as it is.
     bool ascii = true;
     std::size_t length = 0;
     for (std::size_t i = 0; i < list.size(); ++i) {
@@ -229,18 +220,7 @@ std::string encode_description_file(const description_list& list) {
         length += e.name.size() + e.description.size() + 5;
         ascii = ascii && e.name.is_ascii() && e.description.is_ascii();
     }
-    if (ascii) {
-        std::string bytes, name_buffer, description_buffer;
-        bytes.reserve(length);
-        for (std::size_t i = 0; i < list.size(); ++i) {
-            const description_list::entry& e = *list.at(static_cast<long long>(i));
-            std::string_view name = e.name.ascii(name_buffer);
-            append_description_line(bytes, name, name_needs_quotes(name), e.description.ascii(description_buffer));
-        }
-        return bytes;
-    }
-
-    if (std::string bytes; encode_in_bytes(list, length, bytes)) return bytes;
+    if (std::string bytes; encode_in_bytes(list, length, ascii, bytes)) return bytes;
 
     std::wstring name_buffer, description_buffer;
     std::string scratch;

@@ -28,13 +28,20 @@ struct folded_hasher {
 // Texts shorter than 4 Gi characters (always so where sizes have 32 bits).
 bool fits(std::size_t size) noexcept { return (size >> 16 >> 16) == 0; }
 
-// One allocation holding both texts of an entry.
-std::unique_ptr<wchar_t[]> copy_of(std::wstring_view name, std::wstring_view description) {
+// An entry with a copy of its texts, both in one allocation.
+struct owned_entry {
+    std::unique_ptr<wchar_t[]> text;
+    description_list::entry value;
+};
+
+owned_entry copy_of(std::wstring_view name, std::wstring_view description) {
     if (!fits(name.size()) || !fits(description.size())) throw std::length_error("description text");
     std::unique_ptr<wchar_t[]> text(new wchar_t[name.size() + description.size() + 1]);
     std::memcpy(text.get(), name.data(), name.size() * sizeof(wchar_t));
     std::memcpy(text.get() + name.size(), description.data(), description.size() * sizeof(wchar_t));
-    return text;
+    const description_list::entry value{std::wstring_view(text.get(), name.size()),
+                                        std::wstring_view(text.get() + name.size(), description.size())};
+    return owned_entry{std::move(text), value};
 }
 
 }  // namespace
@@ -142,7 +149,7 @@ void description_list::reserve(std::size_t entries) {
 }
 
 void description_list::make_room() {
-    if (!table_.empty() && room_for(indexed_ + 1, table_.size())) return;
+    if (!table_.empty() && room_for(entries_.size() + 1, table_.size())) return;
     rehash(table_.empty() ? 16 : table_.size() * 2);
 }
 
@@ -163,18 +170,20 @@ bool description_list::insert(const entry& value, std::unique_ptr<wchar_t[]> own
     const std::uint32_t hash = value.name.folded_hash(fold_a_);
     const std::size_t i = probe(value.name, hash);
     if (table_[i].hash != 0) return false;
-    entries_.push_back(value);
-    if (owned) {
-        try {
-            owned_.emplace(owned.get(), std::move(owned));
-        } catch (...) {
-            entries_.pop_back();
-            throw;
-        }
-    }
-    table_[i] = bucket{hash, first_ + static_cast<std::uint32_t>(entries_.size() - 1)};
-    ++indexed_;
+    push_back(value, std::move(owned));
+    table_[i] = bucket{hash, last_number()};
     return true;
+}
+
+void description_list::push_back(const entry& value, std::unique_ptr<wchar_t[]> owned) {
+    entries_.push_back(value);
+    if (!owned) return;
+    try {
+        owned_.emplace(owned.get(), std::move(owned));
+    } catch (...) {
+        entries_.pop_back();
+        throw;
+    }
 }
 
 // Backward-shift deletion keeps every probe sequence unbroken without tombstones.
@@ -188,7 +197,6 @@ void description_list::unindex(std::size_t i) noexcept {
         i = j;
     }
     table_[i] = bucket{};
-    --indexed_;
 }
 
 void description_list::erase(std::size_t position) noexcept {
@@ -219,9 +227,8 @@ const description_list::entry* description_list::find(std::wstring_view name) co
 }
 
 bool description_list::add_new(std::wstring_view name, std::wstring_view description) {
-    std::unique_ptr<wchar_t[]> text = copy_of(name, description);
-    entry value{std::wstring_view(text.get(), name.size()), std::wstring_view(text.get() + name.size(), description.size())};
-    return insert(value, std::move(text));
+    owned_entry copy = copy_of(name, description);
+    return insert(copy.value, std::move(copy.text));
 }
 
 std::wstring_view description_list::keep(std::wstring text) {
@@ -247,25 +254,15 @@ bool description_list::add_kept(text_ref name, text_ref description) { return in
 void description_list::assign(std::wstring_view name, std::wstring_view description) {
     make_room();
     const text_ref key(name);
-    const std::size_t i = probe(key, key.folded_hash(fold_b_));
-    if (table_[i].hash == 0) {
-        add_new(name, description);
-        return;
-    }
+    const std::uint32_t hash = key.folded_hash(fold_b_);
+    const std::size_t i = probe(key, hash);
+    const bool replaces = table_[i].hash != 0;
+    const std::size_t old = replaces ? position_of(table_[i]) : 0;
     // The new entry joins before the old one goes, so a failure leaves the list as it was.
-    std::unique_ptr<wchar_t[]> text = copy_of(name, description);
-    const entry value{std::wstring_view(text.get(), name.size()),
-                      std::wstring_view(text.get() + name.size(), description.size())};
-    const std::size_t old = position_of(table_[i]);
-    entries_.push_back(value);
-    try {
-        owned_.emplace(text.get(), std::move(text));
-    } catch (...) {
-        entries_.pop_back();
-        throw;
-    }
-    table_[i].number = first_ + static_cast<std::uint32_t>(entries_.size() - 1);
-    erase(old);
+    owned_entry copy = copy_of(name, description);
+    push_back(copy.value, std::move(copy.text));
+    table_[i] = bucket{hash, last_number()};
+    if (replaces) erase(old);
 }
 
 bool description_list::remove_at(long long position) {
@@ -294,7 +291,6 @@ void description_list::clear() noexcept {
     ascii_texts_.clear();
     table_.clear();
     table_.shrink_to_fit();
-    indexed_ = 0;
     first_ = 0;
 }
 

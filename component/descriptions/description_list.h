@@ -124,6 +124,9 @@ private:
     void make_room();
     void rehash(std::size_t size);
     bool insert(const entry& value, std::unique_ptr<wchar_t[]> owned);
+    // Appends the entry, taking over its text if it owns one; a failure leaves the list as it was.
+    void push_back(const entry& value, std::unique_ptr<wchar_t[]> owned);
+    std::uint32_t last_number() const noexcept { return first_ + static_cast<std::uint32_t>(entries_.size() - 1); }
     void unindex(std::size_t bucket_index) noexcept;
     // Takes the entry at a position out of the sequence (its bucket is gone already).
     void erase(std::size_t position) noexcept;
@@ -135,7 +138,6 @@ private:
     std::deque<std::wstring> texts_;  // a deque never moves its strings, so views stay valid
     std::deque<std::string> ascii_texts_;
     std::vector<bucket> table_;       // a power of two in size, at most four fifths full
-    std::size_t indexed_ = 0;
     mutable std::wstring fold_a_, fold_b_;  // scratch for case folding, kept to avoid allocations
 };
 

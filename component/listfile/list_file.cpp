@@ -1,7 +1,7 @@
 #include "component/listfile/list_file.h"
 
-#include "common/safearray.h"
 #include "common/unique_bstr.h"
+#include "component/files/ansi_text.h"
 #include "component/files/file_errors.h"
 #include "component/files/whole_file_io.h"
 #include "component/listfile/list_file_format.h"
@@ -70,16 +70,7 @@ Collection::loaded_items read_list_file_items(BSTR FileName, bool IsOem, const l
         items.ascii = std::move(bytes);
         return items;
     }
-    unique_bstr content;
-    {
-        tavrin::unique_safearray array = tavrin::make_byte_array(bytes.size());
-        {
-            tavrin::safearray_lock lock(array.get());
-            std::memcpy(lock.data(), bytes.data(), bytes.size());
-        }
-        bytes = std::string();
-        checked_call(tsStrConvW, array.get(), content.put());
-    }
+    unique_bstr content = files::ansi_text_of(std::move(bytes));
     items.is_wide = true;
     if (!IsOem) {
         gather_items(content.get(), content.length(), how, items.ends);
@@ -109,10 +100,8 @@ Collection::loaded_items read_list_file_items(BSTR FileName, bool IsOem, const l
 
 tavrin::com_ptr<Collection> LoadListFile(BSTR FileName, bool IsOem, BSTR CommentChar, bool IgnoreBlanks,
                                          bool TrimStrings) {
-    tavrin::com_ptr<Collection> list = Collection::create();
-    list->append_loaded(
+    return Collection::create_loaded(
         read_list_file_items(FileName, IsOem, list_file::options{bstr_view(CommentChar), IgnoreBlanks, TrimStrings}));
-    return list;
 }
 
 }  // namespace brindle

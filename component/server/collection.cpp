@@ -15,6 +15,12 @@ std::wstring fold_key(std::wstring_view key) {
     return folded;
 }
 
+// For a call that leaves no error object of its own (copying a value): a failure raises the
+// number its HRESULT stands for, without clearing the thread's error object on every call first.
+void check(HRESULT hr) {
+    if (FAILED(hr)) raise(number_from_hresult(hr));
+}
+
 // The value behind a by-reference argument.
 const VARIANT* dereference(const VARIANT* v) noexcept {
     while (v && V_VT(v) == (VT_BYREF | VT_VARIANT)) v = V_VARIANTREF(v);
@@ -112,7 +118,7 @@ private:
 
 void Collection::insert(std::size_t at, const VARIANT& value, std::wstring_view key, bool keyed) {
     auto e = std::make_unique<entry>();
-    checked_call(VariantCopyInd, e->value.get(), const_cast<VARIANT*>(&value));
+    check(VariantCopyInd(e->value.get(), const_cast<VARIANT*>(&value)));
     insert_owned(at, std::move(e), key, keyed);
 }
 
@@ -142,14 +148,6 @@ std::unique_ptr<Collection::entry> Collection::text_entry(tavrin::unique_bstr te
     return e;
 }
 
-void Collection::append_with_new_key(std::wstring_view text, std::wstring_view key) {
-    if (!keys_behind_ && !keys_.empty()) return append(text, key);  // the index is in use: keep it whole
-    auto e = text_entry(text);
-    e->folded_key = fold_key(key);
-    entries_.push_back(slot{std::move(e)});
-    keys_behind_ = keys_behind_ || !entries_.back().made->folded_key.empty();
-}
-
 tavrin::unique_bstr Collection::loaded_text(const loaded_items& items, std::uint32_t item) {
     const std::uint32_t begin = item > 1 ? items.ends[item - 2] : 0, length = items.ends[item - 1] - begin;
     if (items.is_wide) return tavrin::unique_bstr(std::wstring_view(items.wide.get() + begin, length));
@@ -160,24 +158,15 @@ tavrin::unique_bstr Collection::loaded_text(const loaded_items& items, std::uint
     return text;
 }
 
-void Collection::append_loaded(loaded_items items) {
+tavrin::com_ptr<Collection> Collection::create_loaded(loaded_items items) {
+    tavrin::com_ptr<Collection> list = create();
     const std::size_t count = items.ends.size();
-    wchar_t number[16];
-    if (!entries_.empty()) {
-        // Only a new list keeps them waiting; anywhere else they are made now, under keys
-        // checked as every other key is.
-        for (std::size_t i = 0; i < count; ++i) {
-            const auto item = static_cast<std::uint32_t>(i + 1);
-            insert_owned(entries_.size(), text_entry(loaded_text(items, item)), decimal(item, number), true);
-        }
-        return;
-    }
-    if (count == 0) return;
+    if (count == 0) return list;
     auto kept = std::make_unique<loaded_items>(std::move(items));
-    for (std::size_t i = 0; i < count; ++i) entries_.push_back(slot{nullptr, static_cast<std::uint32_t>(i + 1)});
-    loaded_ = std::move(kept);
-    waiting_ = count;
-    keys_behind_ = true;
+    for (std::size_t i = 0; i < count; ++i) list->entries_.push_back(slot{nullptr, static_cast<std::uint32_t>(i + 1)});
+    list->loaded_ = std::move(kept);
+    list->waiting_ = count;
+    return list;
 }
 
 HRESULT Collection::copy_value(const slot& s, VARIANT* out) const noexcept {
@@ -193,10 +182,12 @@ HRESULT Collection::copy_value(const slot& s, VARIANT* out) const noexcept {
 
 void Collection::make_loaded() const {
     wchar_t number[16];
+    keys_.reserve(entries_.size());
     for (slot& s : entries_) {
         if (s.made) continue;
         std::unique_ptr<entry> e = text_entry(loaded_text(*loaded_, s.loaded));
         e->folded_key.assign(decimal(s.loaded, number));  // digits are their own upper case
+        keys_.emplace(e->folded_key, e.get());  // the numbers differ: no key is taken twice
         s.made = std::move(e);
         s.loaded = 0;
         --waiting_;
@@ -206,13 +197,6 @@ void Collection::make_loaded() const {
 
 std::unordered_map<std::wstring_view, const Collection::entry*>& Collection::keys() const {
     if (waiting_ > 0) make_loaded();
-    if (keys_behind_) {
-        keys_.clear();
-        keys_.reserve(entries_.size());
-        for (const slot& s : entries_)
-            if (!s.made->folded_key.empty()) keys_.emplace(s.made->folded_key, s.made.get());
-        keys_behind_ = false;
-    }
     return keys_;
 }
 
@@ -220,7 +204,7 @@ void Collection::erase(std::size_t at) noexcept {
     const slot& s = entries_[at];
     if (!s.made) {
         if (--waiting_ == 0) loaded_.reset();
-    } else if (!keys_behind_ && !s.made->folded_key.empty()) {
+    } else if (!s.made->folded_key.empty()) {
         keys_.erase(s.made->folded_key);
     }
     entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(at));
@@ -272,7 +256,7 @@ std::size_t Collection::position_of_index(const VARIANT* index) const {
 
 tavrin::unique_variant Collection::item(long long position) const {
     tavrin::unique_variant copy;
-    checked_call([this](const slot& s, VARIANT* out) { return copy_value(s, out); }, at(position), copy.get());
+    check(copy_value(at(position), copy.get()));
     return copy;
 }
 
@@ -285,7 +269,7 @@ const Collection::entry& Collection::at(std::wstring_view key) const {
 
 tavrin::unique_variant Collection::item(std::wstring_view key) const {
     tavrin::unique_variant copy;
-    checked_call(VariantCopy, copy.get(), const_cast<VARIANT*>(at(key).value.get()));
+    check(VariantCopy(copy.get(), const_cast<VARIANT*>(at(key).value.get())));
     return copy;
 }
 
@@ -298,7 +282,6 @@ void Collection::remove(std::wstring_view key) { erase(position_of(key)); }
 
 void Collection::clear() noexcept {
     keys_.clear();
-    keys_behind_ = false;
     entries_.clear();
     loaded_.reset();
     waiting_ = 0;

@@ -8,7 +8,7 @@
 // keep the list alive and walk it by position, so changing the list while enumerating never
 // touches freed memory.
 //
-// A list the library reads from a file (append_loaded) keeps the items' text in the reader's one
+// A list the library reads from a file (create_loaded) keeps the items' text in the reader's one
 // buffer, and a value is made from it each time a client asks for one: reading a large list then
 // costs about what reading its bytes does. The first use of the list's keys makes every item.
 #pragma once
@@ -41,9 +41,6 @@ public:
     // Appends under a key; throws 457 when the key is taken.
     void append(const VARIANT& value, std::wstring_view key);
     void append(std::wstring_view text, std::wstring_view key);
-    // Appends under a key the caller knows no element holds (a list the library numbers
-    // itself): the key index is then built only when a client first asks by key.
-    void append_with_new_key(std::wstring_view text, std::wstring_view key);
     // The items of a text the library read, one after another in one buffer: item i (from 0)
     // runs from ends[i - 1] (0 for the first) to ends[i], in `ascii` bytes (each one character)
     // or else in `wide`.
@@ -53,9 +50,9 @@ public:
         bool is_wide = false;
         std::vector<std::uint32_t> ends;
     };
-    // Appends the items, each under the key that is its one-based number among them ("1",
-    // "2", ...); on a new, empty list they stay in `items` until a client asks for them.
-    void append_loaded(loaded_items items);
+    // A new list of the items, each under the key that is its one-based number among them ("1",
+    // "2", ...); they stay in `items` until a client asks for them.
+    static tavrin::com_ptr<Collection> create_loaded(loaded_items items);
     bool contains_key(std::wstring_view key) const;
     // Copies of the stored value.
     tavrin::unique_variant item(long long position) const;          // raises 9
@@ -109,9 +106,9 @@ private:
     HRESULT copy_value(const slot& s, VARIANT* out) const noexcept;
     // The text of a loaded item as a new BSTR.
     static tavrin::unique_bstr loaded_text(const loaded_items& items, std::uint32_t item);
-    // Makes an entry of every loaded item still waiting (what the key index needs).
+    // Makes an entry of every loaded item still waiting, each indexed under its key.
     void make_loaded() const;
-    // The key index, brought up to date first when keys were appended without it.
+    // The key index, every loaded item made first.
     std::unordered_map<std::wstring_view, const entry*>& keys() const;
 
     // Removing the first is cheap too. Making loaded items changes nothing a client sees, so
@@ -119,9 +116,10 @@ private:
     mutable std::deque<slot> entries_;
     mutable std::unique_ptr<loaded_items> loaded_;  // the text of the items not made yet
     mutable std::size_t waiting_ = 0;              // how many those are
-    // Keyed by views of the entries' own folded keys (each entry is a stable heap object).
+    // Every made entry with a key, by a view of its own folded key (each entry is a stable heap
+    // object). Only loaded items are keyed without a client's asking, so while some wait no other
+    // element has a key.
     mutable std::unordered_map<std::wstring_view, const entry*> keys_;
-    mutable bool keys_behind_ = false;  // some keyed entries are not in keys_ yet
 };
 
 }  // namespace brindle

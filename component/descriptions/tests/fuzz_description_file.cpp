@@ -1,12 +1,14 @@
 // Description files fuzzed: whatever a text holds, its entries are the same read in its bytes or
 // as UTF-16, the count that sizes the list is theirs, and written back they read back the same.
 #include "component/descriptions/description_format.h"
+#include "tests/support/fuzz_check.h"
 
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <utility>
 #include <vector>
+
+using tavrin::fuzz::check;
 
 using namespace brindle;
 using namespace brindle::descriptions;
@@ -30,10 +32,6 @@ entries read(std::basic_string_view<Char> text) {
         out.emplace_back(wide(e.name), wide(e.description));
     });
     return out;
-}
-
-void check(bool holds) {
-    if (!holds) std::abort();
 }
 
 }  // namespace

@@ -2,22 +2,20 @@
 // holding what a plain vector searched from the front would hold, in the same order, and every
 // name is found where it is.
 #include "component/descriptions/description_list.h"
+#include "tests/support/fuzz_check.h"
 
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "common/upper_case.h"
 
+using tavrin::fuzz::check;
+
 using namespace brindle::descriptions;
 
 namespace {
-
-void check(bool holds) {
-    if (!holds) std::abort();
-}
 
 // Few letters, so that names meet; the case pairs include letters the platform folds.
 constexpr wchar_t letters[] = {L'a', L'A', L'i', L'I', L's', L' ', 0xE9, 0xC9, 0x0434, 0x0414, 0x0451, 0x0401, 0x131, 0x17F};

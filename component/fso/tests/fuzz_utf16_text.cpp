@@ -2,20 +2,18 @@
 // mark reads back as itself in either byte order, and without one too unless its first unit reads
 // as a mark (big-endian then reads back with every unit swapped); swapping twice changes nothing.
 #include "component/fso/utf16_text.h"
+#include "tests/support/fuzz_check.h"
 
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <vector>
+
+using tavrin::fuzz::check;
 
 using namespace brindle::fso;
 using bytes = std::vector<unsigned char>;
 
 namespace {
-
-void check(bool holds) {
-    if (!holds) std::abort();
-}
 
 std::u16string decode(const unsigned char* data, std::size_t size) {
     std::u16string text(decoded_utf16_units(data, size), u'\0');

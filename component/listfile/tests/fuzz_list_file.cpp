@@ -1,20 +1,18 @@
 // List files fuzzed: under any options, the items of a text are the same read in its bytes or as
-// UTF-16, none holds a line end, and written one per line they read back as themselves.
+// UTF-16, and written one per line they read back as themselves.
 #include "component/listfile/list_file_format.h"
 #include "component/files/text_lines.h"
+#include "tests/support/fuzz_check.h"
 
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <vector>
+
+using tavrin::fuzz::check;
 
 using namespace brindle;
 
 namespace {
-
-void check(bool holds) {
-    if (!holds) std::abort();
-}
 
 template <class Char>
 std::vector<std::wstring> items_of(std::basic_string_view<Char> text, const list_file::options& how) {
@@ -42,14 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const std::vector<std::wstring> items = items_of(std::wstring_view(units), how);
     check(items_of(bytes, how) == items);
-    std::size_t length = 0;
     std::wstring written;
-    for (const std::wstring& item : items) {
-        check(item.find_first_of(L"\r\n") == std::wstring::npos);
-        length += item.size();
-        written += item + L"\r\n";
-    }
-    check(length <= units.size());
+    for (const std::wstring& item : items) written += item + L"\r\n";
     check(items_of(std::wstring_view(written), how) == items);
     return 0;
 }

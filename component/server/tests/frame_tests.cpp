@@ -282,8 +282,7 @@ TEST_F(Frame, CollectionLoadedItemsWaitUntilAsked) {
         items.is_wide = wide;
         if (wide) items.wide = unique_bstr(all);
         else items.ascii.assign(all.begin(), all.end());
-        auto list = Collection::create();
-        list->append_loaded(std::move(items));
+        auto list = Collection::create_loaded(std::move(items));
         ASSERT_EQ(list->count(), 4);
         EXPECT_EQ(text_at(list, 3), texts[2]) << "an embedded NUL is kept";
 
@@ -318,11 +317,10 @@ TEST_F(Frame, CollectionLoadedItemsWaitUntilAsked) {
     }
 
     // Every waiting item removed while an enumerator holds the list.
-    auto waiting = Collection::create();
     Collection::loaded_items items;
     items.ascii = "ab";
     items.ends = {1, 2};
-    waiting->append_loaded(std::move(items));
+    auto waiting = Collection::create_loaded(std::move(items));
     com_ptr<IEnumVARIANT> walk;
     ASSERT_HRESULT_SUCCEEDED(waiting->new_enum().query(walk));
     waiting->remove(2);

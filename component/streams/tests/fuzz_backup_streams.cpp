@@ -1,20 +1,18 @@
 // The backup walk fuzzed: over any bytes, however the reads are cut, it finds the same streams,
 // each header and name inside the bytes (so never more than it was given), each name read whole.
 #include "component/streams/backup_streams.h"
+#include "tests/support/fuzz_check.h"
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <vector>
+
+using tavrin::fuzz::check;
 
 using namespace brindle::streams;
 
 namespace {
-
-void check(bool holds) {
-    if (!holds) std::abort();
-}
 
 // Hands out the bytes in order, at most `piece` at a time; a seek moves over what is left.
 class byte_reader : public backup_reader {
