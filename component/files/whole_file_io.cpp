@@ -65,6 +65,18 @@ DWORD read_all(HANDLE file, unsigned char* data, std::size_t size) {
     return ERROR_SUCCESS;
 }
 
+// Copies `count` bytes from one file's position to the other's, a buffer's worth at a time (the
+// buffer is not empty when `count` is not 0).
+DWORD copy_bytes(HANDLE from, HANDLE to, unsigned long long count, std::vector<unsigned char>& buffer) {
+    for (unsigned long long done = 0; done < count;) {
+        const std::size_t piece = static_cast<std::size_t>(std::min<unsigned long long>(buffer.size(), count - done));
+        if (DWORD e = read_all(from, buffer.data(), piece)) return e;
+        if (DWORD e = write_all(to, buffer.data(), piece)) return e;
+        done += piece;
+    }
+    return ERROR_SUCCESS;
+}
+
 bool seek(HANDLE file, LONGLONG to) {
     LARGE_INTEGER at;
     at.QuadPart = to;
@@ -286,20 +298,19 @@ void carry_over_identity(const std::wstring& target, const FILETIME& created, co
     stream_data found{};
     tavrin::unique_find streams(first(target.c_str(), 0, &found, 0));
     if (!streams) return;
-    std::vector<unsigned char> buffer;
+    std::vector<unsigned char> buffer;  // only for a file that has named streams
     do {
         std::wstring_view stream = found.name;  // ":name:$DATA"; the main stream is "::$DATA"
         if (stream == L"::$DATA") continue;
-        unique_handle from(CreateFileW((target + std::wstring(stream)).c_str(), GENERIC_READ, share_all, nullptr,
-                                       OPEN_EXISTING, 0, nullptr));
-        unique_handle to(CreateFileW((temp.name() + std::wstring(stream)).c_str(), GENERIC_WRITE, 0, nullptr,
-                                     CREATE_ALWAYS, 0, nullptr));
+        unique_handle from(open_file(target + std::wstring(stream), GENERIC_READ, share_all, OPEN_EXISTING));
+        unique_handle to(open_file(temp.name() + std::wstring(stream), GENERIC_WRITE, 0, CREATE_ALWAYS));
         if (!from || !to) continue;
-        buffer.resize(max_chunk);
-        DWORD got = 0, written = 0;
-        while (ReadFile(from.get(), buffer.data(), max_chunk, &got, nullptr) && got > 0 &&
-               WriteFile(to.get(), buffer.data(), got, &written, nullptr) && written == got) {
+        try {
+            buffer.resize(max_chunk);
+        } catch (const std::bad_alloc&) {
+            return;
         }
+        copy_bytes(from.get(), to.get(), static_cast<unsigned long long>(found.size.QuadPart), buffer);
     } while (next(streams.get(), &found));
 }
 
@@ -328,6 +339,8 @@ DWORD write_in_place(const std::wstring& full, const unsigned char* data, std::s
     // The old bytes the new content will cover.
     const std::size_t kept = static_cast<std::size_t>(std::min<unsigned long long>(old_size, size));
     temporary_file aside;
+    // Also puts the old bytes back, so that nothing has to be allocated once any of them is overwritten.
+    std::vector<unsigned char> buffer;
     if (kept > 0) {
         DWORD e = aside.create(folder_of(full));
         if (e) {
@@ -335,19 +348,13 @@ DWORD write_in_place(const std::wstring& full, const unsigned char* data, std::s
             DWORD n = GetTempPathW(MAX_PATH + 1, temp_folder);
             if (n == 0 || n > MAX_PATH || (e = aside.create(temp_folder))) return e;
         }
-        std::vector<unsigned char> buffer;
         try {
             buffer.resize(std::min<std::size_t>(kept, max_chunk));
         } catch (const std::bad_alloc&) {
             return ERROR_NOT_ENOUGH_MEMORY;
         }
         if (!seek(file.get(), 0)) return last_error_or(ERROR_SEEK);
-        for (std::size_t done = 0; done < kept;) {
-            const std::size_t piece = std::min(buffer.size(), kept - done);
-            if (DWORD e2 = read_all(file.get(), buffer.data(), piece)) return e2;
-            if (DWORD e2 = write_all(aside.handle(), buffer.data(), piece)) return e2;
-            done += piece;
-        }
+        if (DWORD e2 = copy_bytes(file.get(), aside.handle(), kept, buffer)) return e2;
     }
 
     if (static_cast<unsigned long long>(old_size) < size && !os().set_size(file.get(), static_cast<LONGLONG>(size))) {
@@ -363,14 +370,8 @@ DWORD write_in_place(const std::wstring& full, const unsigned char* data, std::s
     if (!e) return ERROR_SUCCESS;
 
     // Puts the old bytes back and the old length with them.
-    std::vector<unsigned char> buffer(std::min<std::size_t>(kept, max_chunk));
-    if (kept > 0 && seek(aside.handle(), 0) && seek(file.get(), 0)) {
-        for (std::size_t done = 0; done < kept;) {
-            const std::size_t piece = std::min(buffer.size(), kept - done);
-            if (read_all(aside.handle(), buffer.data(), piece) || write_all(file.get(), buffer.data(), piece)) break;
-            done += piece;
-        }
-    }
+    if (kept > 0 && seek(aside.handle(), 0) && seek(file.get(), 0))
+        copy_bytes(aside.handle(), file.get(), kept, buffer);
     os().set_size(file.get(), old_size);
     os().flush(file.get());
     return undo_creation(e);
