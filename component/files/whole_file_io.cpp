@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "common/file_information.h"
 #include "common/unique_handle.h"
 
 namespace brindle::files {
@@ -111,24 +112,16 @@ struct target_facts {
 };
 
 ULONG link_count(HANDLE file) {
-    // NtQueryInformationFile(FileStandardInformation) answers from the open file; the Win32 call
-    // that also tells the number of links asks the volume as well (several times slower).
-    struct io_status {
-        ULONG_PTR status;
-        ULONG_PTR information;
-    };
+    // FileStandardInformation answers from the open file; the Win32 call that also tells the
+    // number of links asks the volume as well (several times slower).
     struct standard_information {
         LARGE_INTEGER allocation_size, end_of_file;
         ULONG links;
         BOOLEAN delete_pending, directory;
     };
-    using query_information = LONG(WINAPI*)(HANDLE, io_status*, void*, ULONG, int);
-    static const auto query = reinterpret_cast<query_information>(
-        GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationFile"));
     constexpr int file_standard_information = 5;
-    io_status status{};
     standard_information info{};
-    if (query && query(file, &status, &info, sizeof info, file_standard_information) >= 0) return info.links;
+    if (tavrin::query_file_information(file, &info, sizeof info, file_standard_information)) return info.links;
     BY_HANDLE_FILE_INFORMATION by_handle{};
     return GetFileInformationByHandle(file, &by_handle) ? by_handle.nNumberOfLinks : 1;
 }
