@@ -24,8 +24,6 @@ constexpr DWORD settable_attributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_H
 
 constexpr DWORD share_all = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
-const file_platform& os() { return platform(); }
-
 DWORD last_error_or(DWORD fallback) {
     DWORD e = GetLastError();
     return e ? e : fallback;
@@ -37,7 +35,7 @@ bool starts_with(std::wstring_view text, std::wstring_view prefix) {
 
 HANDLE open_file(const std::wstring& name, DWORD access, DWORD share, DWORD disposition, DWORD flags = 0) {
     SetLastError(ERROR_SUCCESS);
-    return os().create(name.c_str(), access, share, disposition, flags);
+    return platform().create(name.c_str(), access, share, disposition, flags);
 }
 
 DWORD write_all(HANDLE file, const unsigned char* data, std::size_t size) {
@@ -45,7 +43,7 @@ DWORD write_all(HANDLE file, const unsigned char* data, std::size_t size) {
         DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size, max_chunk));
         DWORD written = 0;
         SetLastError(ERROR_SUCCESS);
-        if (!os().write(file, data, chunk, &written)) return last_error_or(ERROR_WRITE_FAULT);
+        if (!platform().write(file, data, chunk, &written)) return last_error_or(ERROR_WRITE_FAULT);
         if (written == 0) return ERROR_WRITE_FAULT;
         data += written;
         size -= written;
@@ -59,7 +57,7 @@ DWORD read_all(HANDLE file, unsigned char* data, std::size_t size) {
         DWORD got = 0;
         DWORD want = static_cast<DWORD>(std::min<std::size_t>(size - done, max_chunk));
         SetLastError(ERROR_SUCCESS);
-        if (!os().read(file, data + done, want, &got)) return last_error_or(ERROR_READ_FAULT);
+        if (!platform().read(file, data + done, want, &got)) return last_error_or(ERROR_READ_FAULT);
         if (got == 0) return ERROR_HANDLE_EOF;  // the file shrank under us
         done += got;
     }
@@ -82,6 +80,19 @@ bool seek(HANDLE file, LONGLONG to) {
     LARGE_INTEGER at;
     at.QuadPart = to;
     return SetFilePointerEx(file, at, nullptr, FILE_BEGIN) != FALSE;
+}
+
+// The errors of a file that another program holds open for a moment.
+bool held(DWORD error) {
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED || error == ERROR_LOCK_VIOLATION;
+}
+
+bool exists(const std::wstring& name) { return GetFileAttributesW(name.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// What SetFileAttributes is given for `attributes`: the settable ones, or "normal" when none is.
+DWORD settable_or_normal(DWORD attributes) {
+    attributes &= settable_attributes;
+    return attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
 }
 
 DWORD refuse_other_than_disk_files(HANDLE file) {
@@ -127,9 +138,9 @@ ULONG link_count(HANDLE file) {
 }
 
 // Fails with the platform's error when the target cannot be opened even to read its attributes:
-// then nothing is known of its links, and replacing it could cut them.
+// then nothing is known of its links, and replacing it could cut them. `facts.final_path` comes
+// in as the name and is changed only where the platform tells the file's final path.
 DWORD facts_of(const std::wstring& full, target_facts& facts) {
-    facts.final_path = full;
     unique_handle file(open_file(full, READ_CONTROL | FILE_READ_ATTRIBUTES, share_all, OPEN_EXISTING,
                                  FILE_FLAG_BACKUP_SEMANTICS));
     const bool security_readable = file.valid();
@@ -185,7 +196,7 @@ DWORD retried_while_held(Step&& step) {
     for (DWORD pause : pauses) {
         if (pause) Sleep(pause);
         e = step();
-        if (e != ERROR_SHARING_VIOLATION && e != ERROR_ACCESS_DENIED && e != ERROR_LOCK_VIOLATION) break;
+        if (!held(e)) break;
     }
     return e;
 }
@@ -200,7 +211,7 @@ public:
     temporary_file& operator=(const temporary_file&) = delete;
     ~temporary_file() {
         handle_.reset();  // a marked file goes with its handle
-        if (!name_.empty() && !marked_) os().remove(name_.c_str());
+        if (!name_.empty() && !marked_) platform().remove(name_.c_str());
     }
 
     DWORD create(const std::wstring& folder) {
@@ -213,7 +224,7 @@ public:
                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN));
             if (handle_) {
                 name_ = std::move(name);
-                marked_ = os().set_delete_on_close(handle_.get(), true) != FALSE;
+                marked_ = platform().set_delete_on_close(handle_.get(), true) != FALSE;
                 return ERROR_SUCCESS;
             }
             DWORD e = last_error_or(ERROR_OPEN_FAILED);
@@ -227,9 +238,8 @@ public:
     // The attributes of the file before it takes the target's place. Through the handle where the
     // platform can, since a file marked for removal cannot be opened again by name.
     DWORD set_attributes(DWORD attributes) {
-        attributes &= settable_attributes;
-        if (!attributes) attributes = FILE_ATTRIBUTE_NORMAL;
-        if (!os().set_attributes(handle_.get(), name_.c_str(), attributes)) return last_error_or(ERROR_ACCESS_DENIED);
+        if (!platform().set_attributes(handle_.get(), name_.c_str(), settable_or_normal(attributes)))
+            return last_error_or(ERROR_ACCESS_DENIED);
         return ERROR_SUCCESS;
     }
 
@@ -237,24 +247,24 @@ public:
     // taken back just before and set again when the rename fails.
     DWORD put_in_place(const std::wstring& target) {
         if (marked_) {
-            if (!os().set_delete_on_close(handle_.get(), false)) return last_error_or(ERROR_ACCESS_DENIED);
+            if (!platform().set_delete_on_close(handle_.get(), false)) return last_error_or(ERROR_ACCESS_DENIED);
             marked_ = false;
         }
         SetLastError(ERROR_SUCCESS);
-        if (os().rename(handle_.get(), name_.c_str(), target.c_str())) {
+        if (platform().rename(handle_.get(), name_.c_str(), target.c_str())) {
             name_.clear();
             handle_.reset();
             return ERROR_SUCCESS;
         }
         DWORD e = last_error_or(ERROR_ACCESS_DENIED);
-        marked_ = os().set_delete_on_close(handle_.get(), true) != FALSE;
+        marked_ = platform().set_delete_on_close(handle_.get(), true) != FALSE;
         return e;
     }
 
     // Closes the file and leaves it under its own name (for a call that needs it closed); the
     // destructor removes it unless release_name() says somebody took it.
     DWORD close_unmarked() {
-        if (marked_ && !os().set_delete_on_close(handle_.get(), false)) return last_error_or(ERROR_ACCESS_DENIED);
+        if (marked_ && !platform().set_delete_on_close(handle_.get(), false)) return last_error_or(ERROR_ACCESS_DENIED);
         marked_ = false;
         handle_.reset();
         return ERROR_SUCCESS;
@@ -324,7 +334,7 @@ DWORD write_in_place(const std::wstring& full, const unsigned char* data, std::s
     auto undo_creation = [&](DWORD error) {
         if (created) {
             file.reset();
-            os().remove(full.c_str());
+            platform().remove(full.c_str());
         }
         return error;
     };
@@ -350,23 +360,24 @@ DWORD write_in_place(const std::wstring& full, const unsigned char* data, std::s
         if (DWORD e2 = copy_bytes(file.get(), aside.handle(), kept, buffer)) return e2;
     }
 
-    if (static_cast<unsigned long long>(old_size) < size && !os().set_size(file.get(), static_cast<LONGLONG>(size))) {
+    if (static_cast<unsigned long long>(old_size) < size &&
+        !platform().set_size(file.get(), static_cast<LONGLONG>(size))) {
         DWORD e = last_error_or(ERROR_DISK_FULL);
-        os().set_size(file.get(), old_size);
+        platform().set_size(file.get(), old_size);
         return undo_creation(e);
     }
     DWORD e = ERROR_SUCCESS;
     if (!seek(file.get(), 0)) e = last_error_or(ERROR_SEEK);
     if (!e) e = write_all(file.get(), data, size);
-    if (!e && !os().set_size(file.get(), static_cast<LONGLONG>(size))) e = last_error_or(ERROR_WRITE_FAULT);
-    if (!e && !os().flush(file.get())) e = last_error_or(ERROR_WRITE_FAULT);
+    if (!e && !platform().set_size(file.get(), static_cast<LONGLONG>(size))) e = last_error_or(ERROR_WRITE_FAULT);
+    if (!e && !platform().flush(file.get())) e = last_error_or(ERROR_WRITE_FAULT);
     if (!e) return ERROR_SUCCESS;
 
     // Puts the old bytes back and the old length with them.
     if (kept > 0 && seek(aside.handle(), 0) && seek(file.get(), 0))
         copy_bytes(aside.handle(), file.get(), kept, buffer);
-    os().set_size(file.get(), old_size);
-    os().flush(file.get());
+    platform().set_size(file.get(), old_size);
+    platform().flush(file.get());
     return undo_creation(e);
 }
 
@@ -380,37 +391,35 @@ DWORD replace_through_backup(const std::wstring& target, temporary_file& temp) {
     std::wstring backup;
     for (unsigned attempt = 0; attempt < 100 && backup.empty(); ++attempt) {
         backup = unique_name(folder, attempt, L".bak");
-        if (GetFileAttributesW(backup.c_str()) != INVALID_FILE_ATTRIBUTES) backup.clear();
+        if (exists(backup)) backup.clear();
     }
-    auto exists = [](const std::wstring& name) { return GetFileAttributesW(name.c_str()) != INVALID_FILE_ATTRIBUTES; };
     SetLastError(ERROR_SUCCESS);
-    if (os().replace(target.c_str(), temp.name().c_str(), backup.c_str())) {
+    if (platform().replace(target.c_str(), temp.name().c_str(), backup.c_str())) {
         temp.release_name();
-        os().remove(backup.c_str());  // readers that still hold the old file keep it until they close it
+        platform().remove(backup.c_str());  // readers that still hold the old file keep it until they close it
         return ERROR_SUCCESS;
     }
     const DWORD e = last_error_or(ERROR_UNABLE_TO_MOVE_REPLACEMENT);
     if (exists(target)) {
         // The target kept its name (ERROR_UNABLE_TO_REMOVE_REPLACED, ERROR_UNABLE_TO_MOVE_REPLACEMENT
         // with a backup name, and the failures before anything moved).
-        if (exists(backup)) os().remove(backup.c_str());
+        if (exists(backup)) platform().remove(backup.c_str());
         return e;
     }
     // The old file went to the backup name and the new one did not take its place
     // (ERROR_UNABLE_TO_MOVE_REPLACEMENT_2), or the target was gone already: the new content
     // takes the name, or else the old content comes back.
-    if (exists(temp.name()) && os().move(temp.name().c_str(), target.c_str())) {
+    if (exists(temp.name()) && platform().move(temp.name().c_str(), target.c_str())) {
         temp.release_name();
-        if (exists(backup)) os().remove(backup.c_str());
+        if (exists(backup)) platform().remove(backup.c_str());
         return ERROR_SUCCESS;
     }
-    if (exists(backup)) os().move(backup.c_str(), target.c_str());
+    if (exists(backup)) platform().move(backup.c_str(), target.c_str());
     return e;
 }
 
 DWORD apply_attributes(const std::wstring& full, DWORD attributes) {
-    attributes &= settable_attributes;
-    if (!os().set_attributes(nullptr, full.c_str(), attributes ? attributes : FILE_ATTRIBUTE_NORMAL))
+    if (!platform().set_attributes(nullptr, full.c_str(), settable_or_normal(attributes)))
         return last_error_or(ERROR_ACCESS_DENIED);
     return ERROR_SUCCESS;
 }
@@ -496,16 +505,16 @@ DWORD replace_file(const std::wstring& resolved, const unsigned char* data, std:
     // Checked here because not every file system refuses such writes by itself (a privileged
     // process may be let through).
     WIN32_FILE_ATTRIBUTE_DATA old{};
-    const bool exists = GetFileAttributesExW(resolved.c_str(), GetFileExInfoStandard, &old) != FALSE;
+    const bool existed = GetFileAttributesExW(resolved.c_str(), GetFileExInfoStandard, &old) != FALSE;
     const DWORD old_attributes = old.dwFileAttributes;
-    if (!exists) {
+    if (!existed) {
         DWORD e = GetLastError();
         if (e != ERROR_FILE_NOT_FOUND) return e;
     } else if (old_attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) {
         return ERROR_ACCESS_DENIED;
     }
     const DWORD final_attributes =
-        options.set_attributes ? options.attributes : (exists ? old_attributes : FILE_ATTRIBUTE_NORMAL);
+        options.set_attributes ? options.attributes : (existed ? old_attributes : FILE_ATTRIBUTE_NORMAL);
     auto in_place = [&](const std::wstring& name) -> DWORD {
         if (mode) *mode = write_mode::in_place;
         if (DWORD e = write_in_place(name, data, size)) return e;
@@ -517,31 +526,31 @@ DWORD replace_file(const std::wstring& resolved, const unsigned char* data, std:
     // link stays a link, and the replacement happens beside the file itself (on its volume).
     target_facts facts;
     facts.final_path = resolved;
-    if (exists) {
+    if (existed) {
         if (DWORD e = facts_of(resolved, facts)) return e;
     }
     const std::wstring& target = facts.final_path;
-    if (exists && ((old_attributes & FILE_ATTRIBUTE_REPARSE_POINT) || facts.links > 1)) return in_place(target);
+    if (existed && ((old_attributes & FILE_ATTRIBUTE_REPARSE_POINT) || facts.links > 1)) return in_place(target);
 
     temporary_file temp;
     if (DWORD e = temp.create(folder_of(target))) {
         // A folder where files may be changed but not created.
-        if (e == ERROR_ACCESS_DENIED && exists) return in_place(target);
+        if (e == ERROR_ACCESS_DENIED && existed) return in_place(target);
         return e;
     }
     if (DWORD e = write_all(temp.handle(), data, size)) return e;
-    if (!os().flush(temp.handle())) return last_error_or(ERROR_WRITE_FAULT);
-    if (exists) carry_over_identity(target, old.ftCreationTime, facts, temp);
+    if (!platform().flush(temp.handle())) return last_error_or(ERROR_WRITE_FAULT);
+    if (existed) carry_over_identity(target, old.ftCreationTime, facts, temp);
     // Read-only comes last: a read-only file could no longer be marked for removal.
     if (DWORD e = temp.set_attributes(final_attributes & ~FILE_ATTRIBUTE_READONLY)) return e;
 
     DWORD e = retried_while_held([&] { return temp.put_in_place(target); });
-    if (e == ERROR_SHARING_VIOLATION || e == ERROR_ACCESS_DENIED || e == ERROR_LOCK_VIOLATION) {
+    if (held(e)) {
         // Held open by a program that shares deleting (the rename cannot replace such a file on
         // every system), or by one that shares writing only.
         const DWORD replaced = replace_through_backup(target, temp);
         if (replaced == ERROR_SUCCESS) return apply_attributes(target, final_attributes);
-        if (!exists || GetFileAttributesW(target.c_str()) == INVALID_FILE_ATTRIBUTES) return replaced;
+        if (!existed || !exists(target)) return replaced;
         return in_place(target);
     }
     if (e) return e;
@@ -566,9 +575,9 @@ DWORD append_to_file(const std::wstring& resolved, const unsigned char* data, st
     auto undo = [&](DWORD error, LARGE_INTEGER end) {
         if (created) {
             file.reset();
-            os().remove(resolved.c_str());
+            platform().remove(resolved.c_str());
         } else {
-            os().set_size(file.get(), end.QuadPart);
+            platform().set_size(file.get(), end.QuadPart);
         }
         return error;
     };
