@@ -281,8 +281,8 @@ TEST(WholeFileReplace, KeepsAttributesLinksAndStreams) {
 // Not a test of its own: the writer that KilledWriterLeavesNoTemporaryFile starts in a child
 // process and kills in the middle of a replacement.
 TEST(WholeFileReplace, DISABLED_WriterUntilKilled) {
-    wchar_t target[MAX_PATH] = {};
-    if (!GetEnvironmentVariableW(L"TAVRIN_KILL_TARGET", target, MAX_PATH)) GTEST_SKIP();
+    const std::wstring target = test_support::child_target();
+    if (target.empty()) GTEST_SKIP();
     Bytes big = pattern(256u << 20, 5);
     for (;;) replace_file(target, big.data(), big.size());
 }
@@ -292,17 +292,9 @@ TEST(WholeFileReplace, KilledWriterLeavesNoTemporaryFile) {
     std::wstring target = dir.file(L"target.bin");
     Bytes old = pattern(1000, 8);
     write_bytes(target, old);
-    wchar_t self[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring command = L"\"" + std::wstring(self) +
-                           L"\" --gtest_also_run_disabled_tests --gtest_filter=WholeFileReplace.DISABLED_WriterUntilKilled";
-    ASSERT_TRUE(SetEnvironmentVariableW(L"TAVRIN_KILL_TARGET", target.c_str()));
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
-    SetEnvironmentVariableW(L"TAVRIN_KILL_TARGET", nullptr);
-    tavrin::unique_kernel_handle process(pi.hProcess), thread(pi.hThread);
+    tavrin::unique_kernel_handle process =
+        test_support::start_child(L"WholeFileReplace.DISABLED_WriterUntilKilled", L"writer", target);
+    ASSERT_TRUE(process);
     auto temporary_files = [&] {
         std::size_t n = 0;
         for (const std::wstring& name : dir.names()) n += name.rfind(L"~tav", 0) == 0;
@@ -521,8 +513,8 @@ TEST(WholeFileReplace, ImmutableTargetIsRefusedAndNothingIsLeft) {
 // The child of the soak below: a writer replaces the file over and over with one of two
 // contents; a reader reads it over and over and counts what is neither of them, whole.
 TEST(WholeFileReplace, DISABLED_SoakChild) {
-    wchar_t target[MAX_PATH] = {};
-    if (!GetEnvironmentVariableW(L"TAVRIN_SOAK_TARGET", target, MAX_PATH)) GTEST_SKIP();
+    const std::wstring target = test_support::child_target();
+    if (target.empty()) GTEST_SKIP();
     const Bytes a = pattern(64 * 1024, 10), b = pattern(96 * 1024, 11);
     int bad = 0;
     for (int i = 0; i < 150; ++i) {
@@ -542,10 +534,8 @@ TEST(WholeFileReplace, ReadersSeeTheOldOrTheNewContentWhileTwoWritersReplace) {
     scratch_folder dir{L"tavwf"};
     const std::wstring target = dir.file(L"shared.bin");
     write_bytes(target, pattern(64 * 1024, 10));
-    SetEnvironmentVariableW(L"TAVRIN_SOAK_TARGET", target.c_str());
-    const std::vector<DWORD> codes =
-        test_support::run_children(L"WholeFileReplace.DISABLED_SoakChild", {L"writer", L"writer", L"reader", L"reader"});
-    SetEnvironmentVariableW(L"TAVRIN_SOAK_TARGET", nullptr);
+    const std::vector<DWORD> codes = test_support::run_children(L"WholeFileReplace.DISABLED_SoakChild", target,
+                                                                {L"writer", L"writer", L"reader", L"reader"});
     EXPECT_EQ(codes, (std::vector<DWORD>{0, 0, 0, 0})) << "failed writes, and reads that found the file missing or partial";
     EXPECT_EQ(dir.names(), std::vector<std::wstring>{L"shared.bin"});
 }
