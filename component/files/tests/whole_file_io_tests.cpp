@@ -421,38 +421,6 @@ TEST(WholeFileReplace, ReplaceFileFailuresEndWithTheOldOrTheNewContent) {
     }
 }
 
-// Written in place (a second hard link) under a size limit below the new size: the old content
-// stays under both names; a write that fails part-way puts the old bytes back.
-TEST(WholeFileReplace, InPlaceFailuresKeepTheOldContentUnderEveryName) {
-    scratch_folder dir{L"tavwf"};
-    const std::wstring first = dir.file(L"first.bin"), second = dir.file(L"second.bin");
-    const Bytes old = pattern(100 * 1024, 3), big = pattern(4 << 20, 4), small = pattern(50 * 1024, 5);
-    write_bytes(first, old);
-    ASSERT_TRUE(CreateHardLinkW(second.c_str(), first.c_str(), nullptr));
-    file_platform limited = default_platform();
-    limited.set_size = [](HANDLE file, LONGLONG size) -> BOOL {
-        if (size > (1 << 20)) {
-            SetLastError(ERROR_DISK_FULL);
-            return FALSE;
-        }
-        return default_platform().set_size(file, size);
-    };
-    write_mode mode = write_mode::replace;
-    {
-        platform_override limit(limited);
-        EXPECT_EQ(replace_file(first, big.data(), big.size(), {}, &mode), ERROR_DISK_FULL);
-    }
-    EXPECT_EQ(mode, write_mode::in_place);
-    EXPECT_EQ(read_bytes(first), old);
-    EXPECT_EQ(read_bytes(second), old);
-    {
-        platform_override failing(failing_writes());
-        EXPECT_EQ(replace_file(second, small.data(), small.size()), ERROR_DISK_FULL);
-    }
-    EXPECT_EQ(read_bytes(first), old) << "the old bytes went back after a write failed part-way";
-    EXPECT_EQ(dir.names().size(), 2u) << testing::PrintToString(dir.names());
-}
-
 // A target another program deletes while the new content is written gets the new content; a
 // target held for a moment is waited for; readers never stop a replacement.
 TEST(WholeFileReplace, TargetsThatChangeUnderTheWriteGetTheNewContent) {
