@@ -38,6 +38,14 @@ Bytes pattern(std::size_t n, unsigned char seed) {
     return b;
 }
 
+// Nothing of the primitives' own (temporary files, backups) is left in the folder.
+std::vector<std::wstring> strays(const scratch_folder& dir) {
+    std::vector<std::wstring> out;
+    for (const std::wstring& name : dir.names())
+        if (name.rfind(L"~tav", 0) == 0 || name.rfind(L"rf", 0) == 0) out.push_back(name);
+    return out;
+}
+
 // Every write writes half of what it is asked, then fails the way a full disk does.
 file_platform failing_writes() {
     file_platform calls = default_platform();
@@ -275,7 +283,7 @@ TEST(WholeFileReplace, KeepsAttributesLinksAndStreams) {
     EXPECT_EQ(mode, write_mode::in_place);
     EXPECT_EQ(read_bytes(stream), note);
     EXPECT_EQ(read_bytes(plain), fresh) << "the file's own content is untouched";
-    for (const std::wstring& name : dir.names()) EXPECT_EQ(name.rfind(L"~tav", 0), std::wstring::npos) << name;
+    EXPECT_TRUE(strays(dir).empty()) << testing::PrintToString(strays(dir));
 }
 
 // Not a test of its own: the writer that KilledWriterLeavesNoTemporaryFile starts in a child
@@ -295,17 +303,12 @@ TEST(WholeFileReplace, KilledWriterLeavesNoTemporaryFile) {
     tavrin::unique_kernel_handle process =
         test_support::start_child(L"WholeFileReplace.DISABLED_WriterUntilKilled", L"writer", target);
     ASSERT_TRUE(process);
-    auto temporary_files = [&] {
-        std::size_t n = 0;
-        for (const std::wstring& name : dir.names()) n += name.rfind(L"~tav", 0) == 0;
-        return n;
-    };
     // Killed while the temporary file is being written.
-    bool writing = poll_until(60000, [&] { return temporary_files() > 0; });
+    bool writing = poll_until(60000, [&] { return !strays(dir).empty(); });
     TerminateProcess(process.get(), 1);
     WaitForSingleObject(process.get(), 30000);
     ASSERT_TRUE(writing) << "the child never started writing";
-    EXPECT_TRUE(poll_until(10000, [&] { return temporary_files() == 0; })) << "a temporary file was left behind";
+    EXPECT_TRUE(poll_until(10000, [&] { return strays(dir).empty(); })) << "a temporary file was left behind";
     Bytes now = read_bytes(target);
     EXPECT_TRUE(now == old || now.size() == (256u << 20)) << "the target is the old or the new file, never a part";
 }
@@ -343,14 +346,6 @@ DWORD WINAPI close_after_a_moment(void* handle) {
     Sleep(60);
     CloseHandle(handle);
     return 0;
-}
-
-// Nothing of the primitives' own (temporary files, backups) is left in the folder.
-std::vector<std::wstring> strays(const scratch_folder& dir) {
-    std::vector<std::wstring> out;
-    for (const std::wstring& name : dir.names())
-        if (name.rfind(L"~tav", 0) == 0 || name.rfind(L"rf", 0) == 0) out.push_back(name);
-    return out;
 }
 
 // The replacement step always refused, as on a file its holder keeps open, and ReplaceFileW
