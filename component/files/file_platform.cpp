@@ -1,5 +1,6 @@
 #include "component/files/file_platform.h"
 
+#include <atomic>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -46,13 +47,13 @@ BOOL rename_by_handle(set_information call, HANDLE file, int information_class, 
 // form also replaces a file that others hold open with delete sharing), by name otherwise.
 BOOL rename_replacing(HANDLE file, const wchar_t* from, const wchar_t* to) {
     // Whether the newer form was refused as unknown once: it is not asked again.
-    static bool newer_form_unknown = false;
+    static std::atomic<bool> newer_form_unknown{false};
     if (set_information call = set_information_call(); call && file) {
-        if (!newer_form_unknown) {
+        if (!newer_form_unknown.load(std::memory_order_acquire)) {
             if (rename_by_handle(call, file, file_rename_info_ex, rename_replace_if_exists | rename_posix_semantics, to))
                 return TRUE;
             if (!not_supported(GetLastError())) return FALSE;
-            newer_form_unknown = true;
+            newer_form_unknown.store(true, std::memory_order_release);
         }
         if (rename_by_handle(call, file, file_rename_info, TRUE, to)) return TRUE;
         if (!not_supported(GetLastError())) return FALSE;

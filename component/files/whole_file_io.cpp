@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "common/file_information.h"
 #include "common/unique_handle.h"
 
 namespace brindle::files {
@@ -23,8 +24,6 @@ constexpr DWORD settable_attributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_H
 
 constexpr DWORD share_all = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
-const file_platform& os() { return platform(); }
-
 DWORD last_error_or(DWORD fallback) {
     DWORD e = GetLastError();
     return e ? e : fallback;
@@ -36,7 +35,7 @@ bool starts_with(std::wstring_view text, std::wstring_view prefix) {
 
 HANDLE open_file(const std::wstring& name, DWORD access, DWORD share, DWORD disposition, DWORD flags = 0) {
     SetLastError(ERROR_SUCCESS);
-    return os().create(name.c_str(), access, share, disposition, flags);
+    return platform().create(name.c_str(), access, share, disposition, flags);
 }
 
 DWORD write_all(HANDLE file, const unsigned char* data, std::size_t size) {
@@ -44,7 +43,7 @@ DWORD write_all(HANDLE file, const unsigned char* data, std::size_t size) {
         DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size, max_chunk));
         DWORD written = 0;
         SetLastError(ERROR_SUCCESS);
-        if (!os().write(file, data, chunk, &written)) return last_error_or(ERROR_WRITE_FAULT);
+        if (!platform().write(file, data, chunk, &written)) return last_error_or(ERROR_WRITE_FAULT);
         if (written == 0) return ERROR_WRITE_FAULT;
         data += written;
         size -= written;
@@ -58,9 +57,21 @@ DWORD read_all(HANDLE file, unsigned char* data, std::size_t size) {
         DWORD got = 0;
         DWORD want = static_cast<DWORD>(std::min<std::size_t>(size - done, max_chunk));
         SetLastError(ERROR_SUCCESS);
-        if (!os().read(file, data + done, want, &got)) return last_error_or(ERROR_READ_FAULT);
+        if (!platform().read(file, data + done, want, &got)) return last_error_or(ERROR_READ_FAULT);
         if (got == 0) return ERROR_HANDLE_EOF;  // the file shrank under us
         done += got;
+    }
+    return ERROR_SUCCESS;
+}
+
+// Copies `count` bytes from one file's position to the other's, a buffer's worth at a time (the
+// buffer is not empty when `count` is not 0).
+DWORD copy_bytes(HANDLE from, HANDLE to, unsigned long long count, std::vector<unsigned char>& buffer) {
+    for (unsigned long long done = 0; done < count;) {
+        const std::size_t piece = static_cast<std::size_t>(std::min<unsigned long long>(buffer.size(), count - done));
+        if (DWORD e = read_all(from, buffer.data(), piece)) return e;
+        if (DWORD e = write_all(to, buffer.data(), piece)) return e;
+        done += piece;
     }
     return ERROR_SUCCESS;
 }
@@ -69,6 +80,19 @@ bool seek(HANDLE file, LONGLONG to) {
     LARGE_INTEGER at;
     at.QuadPart = to;
     return SetFilePointerEx(file, at, nullptr, FILE_BEGIN) != FALSE;
+}
+
+// The errors of a file that another program holds open for a moment.
+bool held(DWORD error) {
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED || error == ERROR_LOCK_VIOLATION;
+}
+
+bool exists(const std::wstring& name) { return GetFileAttributesW(name.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// What SetFileAttributes is given for `attributes`: the settable ones, or "normal" when none is.
+DWORD settable_or_normal(DWORD attributes) {
+    attributes &= settable_attributes;
+    return attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
 }
 
 DWORD refuse_other_than_disk_files(HANDLE file) {
@@ -99,32 +123,24 @@ struct target_facts {
 };
 
 ULONG link_count(HANDLE file) {
-    // NtQueryInformationFile(FileStandardInformation) answers from the open file; the Win32 call
-    // that also tells the number of links asks the volume as well (several times slower).
-    struct io_status {
-        ULONG_PTR status;
-        ULONG_PTR information;
-    };
+    // FileStandardInformation answers from the open file; the Win32 call that also tells the
+    // number of links asks the volume as well (several times slower).
     struct standard_information {
         LARGE_INTEGER allocation_size, end_of_file;
         ULONG links;
         BOOLEAN delete_pending, directory;
     };
-    using query_information = LONG(WINAPI*)(HANDLE, io_status*, void*, ULONG, int);
-    static const auto query = reinterpret_cast<query_information>(
-        GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationFile"));
     constexpr int file_standard_information = 5;
-    io_status status{};
     standard_information info{};
-    if (query && query(file, &status, &info, sizeof info, file_standard_information) >= 0) return info.links;
+    if (tavrin::query_file_information(file, &info, sizeof info, file_standard_information)) return info.links;
     BY_HANDLE_FILE_INFORMATION by_handle{};
     return GetFileInformationByHandle(file, &by_handle) ? by_handle.nNumberOfLinks : 1;
 }
 
 // Fails with the platform's error when the target cannot be opened even to read its attributes:
-// then nothing is known of its links, and replacing it could cut them.
+// then nothing is known of its links, and replacing it could cut them. `facts.final_path` comes
+// in as the name and is changed only where the platform tells the file's final path.
 DWORD facts_of(const std::wstring& full, target_facts& facts) {
-    facts.final_path = full;
     unique_handle file(open_file(full, READ_CONTROL | FILE_READ_ATTRIBUTES, share_all, OPEN_EXISTING,
                                  FILE_FLAG_BACKUP_SEMANTICS));
     const bool security_readable = file.valid();
@@ -180,7 +196,7 @@ DWORD retried_while_held(Step&& step) {
     for (DWORD pause : pauses) {
         if (pause) Sleep(pause);
         e = step();
-        if (e != ERROR_SHARING_VIOLATION && e != ERROR_ACCESS_DENIED && e != ERROR_LOCK_VIOLATION) break;
+        if (!held(e)) break;
     }
     return e;
 }
@@ -195,7 +211,7 @@ public:
     temporary_file& operator=(const temporary_file&) = delete;
     ~temporary_file() {
         handle_.reset();  // a marked file goes with its handle
-        if (!name_.empty() && !marked_) os().remove(name_.c_str());
+        if (!name_.empty() && !marked_) platform().remove(name_.c_str());
     }
 
     DWORD create(const std::wstring& folder) {
@@ -208,7 +224,7 @@ public:
                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN));
             if (handle_) {
                 name_ = std::move(name);
-                marked_ = os().set_delete_on_close(handle_.get(), true) != FALSE;
+                marked_ = platform().set_delete_on_close(handle_.get(), true) != FALSE;
                 return ERROR_SUCCESS;
             }
             DWORD e = last_error_or(ERROR_OPEN_FAILED);
@@ -222,9 +238,8 @@ public:
     // The attributes of the file before it takes the target's place. Through the handle where the
     // platform can, since a file marked for removal cannot be opened again by name.
     DWORD set_attributes(DWORD attributes) {
-        attributes &= settable_attributes;
-        if (!attributes) attributes = FILE_ATTRIBUTE_NORMAL;
-        if (!os().set_attributes(handle_.get(), name_.c_str(), attributes)) return last_error_or(ERROR_ACCESS_DENIED);
+        if (!platform().set_attributes(handle_.get(), name_.c_str(), settable_or_normal(attributes)))
+            return last_error_or(ERROR_ACCESS_DENIED);
         return ERROR_SUCCESS;
     }
 
@@ -232,24 +247,24 @@ public:
     // taken back just before and set again when the rename fails.
     DWORD put_in_place(const std::wstring& target) {
         if (marked_) {
-            if (!os().set_delete_on_close(handle_.get(), false)) return last_error_or(ERROR_ACCESS_DENIED);
+            if (!platform().set_delete_on_close(handle_.get(), false)) return last_error_or(ERROR_ACCESS_DENIED);
             marked_ = false;
         }
         SetLastError(ERROR_SUCCESS);
-        if (os().rename(handle_.get(), name_.c_str(), target.c_str())) {
+        if (platform().rename(handle_.get(), name_.c_str(), target.c_str())) {
             name_.clear();
             handle_.reset();
             return ERROR_SUCCESS;
         }
         DWORD e = last_error_or(ERROR_ACCESS_DENIED);
-        marked_ = os().set_delete_on_close(handle_.get(), true) != FALSE;
+        marked_ = platform().set_delete_on_close(handle_.get(), true) != FALSE;
         return e;
     }
 
     // Closes the file and leaves it under its own name (for a call that needs it closed); the
     // destructor removes it unless release_name() says somebody took it.
     DWORD close_unmarked() {
-        if (marked_ && !os().set_delete_on_close(handle_.get(), false)) return last_error_or(ERROR_ACCESS_DENIED);
+        if (marked_ && !platform().set_delete_on_close(handle_.get(), false)) return last_error_or(ERROR_ACCESS_DENIED);
         marked_ = false;
         handle_.reset();
         return ERROR_SUCCESS;
@@ -286,20 +301,19 @@ void carry_over_identity(const std::wstring& target, const FILETIME& created, co
     stream_data found{};
     tavrin::unique_find streams(first(target.c_str(), 0, &found, 0));
     if (!streams) return;
-    std::vector<unsigned char> buffer;
+    std::vector<unsigned char> buffer;  // only for a file that has named streams
     do {
         std::wstring_view stream = found.name;  // ":name:$DATA"; the main stream is "::$DATA"
         if (stream == L"::$DATA") continue;
-        unique_handle from(CreateFileW((target + std::wstring(stream)).c_str(), GENERIC_READ, share_all, nullptr,
-                                       OPEN_EXISTING, 0, nullptr));
-        unique_handle to(CreateFileW((temp.name() + std::wstring(stream)).c_str(), GENERIC_WRITE, 0, nullptr,
-                                     CREATE_ALWAYS, 0, nullptr));
+        unique_handle from(open_file(target + std::wstring(stream), GENERIC_READ, share_all, OPEN_EXISTING));
+        unique_handle to(open_file(temp.name() + std::wstring(stream), GENERIC_WRITE, 0, CREATE_ALWAYS));
         if (!from || !to) continue;
-        buffer.resize(max_chunk);
-        DWORD got = 0, written = 0;
-        while (ReadFile(from.get(), buffer.data(), max_chunk, &got, nullptr) && got > 0 &&
-               WriteFile(to.get(), buffer.data(), got, &written, nullptr) && written == got) {
+        try {
+            buffer.resize(max_chunk);
+        } catch (const std::bad_alloc&) {
+            return;
         }
+        copy_bytes(from.get(), to.get(), static_cast<unsigned long long>(found.size.QuadPart), buffer);
     } while (next(streams.get(), &found));
 }
 
@@ -320,7 +334,7 @@ DWORD write_in_place(const std::wstring& full, const unsigned char* data, std::s
     auto undo_creation = [&](DWORD error) {
         if (created) {
             file.reset();
-            os().remove(full.c_str());
+            platform().remove(full.c_str());
         }
         return error;
     };
@@ -328,6 +342,8 @@ DWORD write_in_place(const std::wstring& full, const unsigned char* data, std::s
     // The old bytes the new content will cover.
     const std::size_t kept = static_cast<std::size_t>(std::min<unsigned long long>(old_size, size));
     temporary_file aside;
+    // Also puts the old bytes back, so that nothing has to be allocated once any of them is overwritten.
+    std::vector<unsigned char> buffer;
     if (kept > 0) {
         DWORD e = aside.create(folder_of(full));
         if (e) {
@@ -335,44 +351,33 @@ DWORD write_in_place(const std::wstring& full, const unsigned char* data, std::s
             DWORD n = GetTempPathW(MAX_PATH + 1, temp_folder);
             if (n == 0 || n > MAX_PATH || (e = aside.create(temp_folder))) return e;
         }
-        std::vector<unsigned char> buffer;
         try {
             buffer.resize(std::min<std::size_t>(kept, max_chunk));
         } catch (const std::bad_alloc&) {
             return ERROR_NOT_ENOUGH_MEMORY;
         }
         if (!seek(file.get(), 0)) return last_error_or(ERROR_SEEK);
-        for (std::size_t done = 0; done < kept;) {
-            const std::size_t piece = std::min(buffer.size(), kept - done);
-            if (DWORD e2 = read_all(file.get(), buffer.data(), piece)) return e2;
-            if (DWORD e2 = write_all(aside.handle(), buffer.data(), piece)) return e2;
-            done += piece;
-        }
+        if (DWORD e2 = copy_bytes(file.get(), aside.handle(), kept, buffer)) return e2;
     }
 
-    if (static_cast<unsigned long long>(old_size) < size && !os().set_size(file.get(), static_cast<LONGLONG>(size))) {
+    if (static_cast<unsigned long long>(old_size) < size &&
+        !platform().set_size(file.get(), static_cast<LONGLONG>(size))) {
         DWORD e = last_error_or(ERROR_DISK_FULL);
-        os().set_size(file.get(), old_size);
+        platform().set_size(file.get(), old_size);
         return undo_creation(e);
     }
     DWORD e = ERROR_SUCCESS;
     if (!seek(file.get(), 0)) e = last_error_or(ERROR_SEEK);
     if (!e) e = write_all(file.get(), data, size);
-    if (!e && !os().set_size(file.get(), static_cast<LONGLONG>(size))) e = last_error_or(ERROR_WRITE_FAULT);
-    if (!e && !os().flush(file.get())) e = last_error_or(ERROR_WRITE_FAULT);
+    if (!e && !platform().set_size(file.get(), static_cast<LONGLONG>(size))) e = last_error_or(ERROR_WRITE_FAULT);
+    if (!e && !platform().flush(file.get())) e = last_error_or(ERROR_WRITE_FAULT);
     if (!e) return ERROR_SUCCESS;
 
     // Puts the old bytes back and the old length with them.
-    std::vector<unsigned char> buffer(std::min<std::size_t>(kept, max_chunk));
-    if (kept > 0 && seek(aside.handle(), 0) && seek(file.get(), 0)) {
-        for (std::size_t done = 0; done < kept;) {
-            const std::size_t piece = std::min(buffer.size(), kept - done);
-            if (read_all(aside.handle(), buffer.data(), piece) || write_all(file.get(), buffer.data(), piece)) break;
-            done += piece;
-        }
-    }
-    os().set_size(file.get(), old_size);
-    os().flush(file.get());
+    if (kept > 0 && seek(aside.handle(), 0) && seek(file.get(), 0))
+        copy_bytes(aside.handle(), file.get(), kept, buffer);
+    platform().set_size(file.get(), old_size);
+    platform().flush(file.get());
     return undo_creation(e);
 }
 
@@ -386,37 +391,35 @@ DWORD replace_through_backup(const std::wstring& target, temporary_file& temp) {
     std::wstring backup;
     for (unsigned attempt = 0; attempt < 100 && backup.empty(); ++attempt) {
         backup = unique_name(folder, attempt, L".bak");
-        if (GetFileAttributesW(backup.c_str()) != INVALID_FILE_ATTRIBUTES) backup.clear();
+        if (exists(backup)) backup.clear();
     }
-    auto exists = [](const std::wstring& name) { return GetFileAttributesW(name.c_str()) != INVALID_FILE_ATTRIBUTES; };
     SetLastError(ERROR_SUCCESS);
-    if (os().replace(target.c_str(), temp.name().c_str(), backup.c_str())) {
+    if (platform().replace(target.c_str(), temp.name().c_str(), backup.c_str())) {
         temp.release_name();
-        os().remove(backup.c_str());  // readers that still hold the old file keep it until they close it
+        platform().remove(backup.c_str());  // readers that still hold the old file keep it until they close it
         return ERROR_SUCCESS;
     }
     const DWORD e = last_error_or(ERROR_UNABLE_TO_MOVE_REPLACEMENT);
     if (exists(target)) {
         // The target kept its name (ERROR_UNABLE_TO_REMOVE_REPLACED, ERROR_UNABLE_TO_MOVE_REPLACEMENT
         // with a backup name, and the failures before anything moved).
-        if (exists(backup)) os().remove(backup.c_str());
+        if (exists(backup)) platform().remove(backup.c_str());
         return e;
     }
     // The old file went to the backup name and the new one did not take its place
     // (ERROR_UNABLE_TO_MOVE_REPLACEMENT_2), or the target was gone already: the new content
     // takes the name, or else the old content comes back.
-    if (exists(temp.name()) && os().move(temp.name().c_str(), target.c_str())) {
+    if (exists(temp.name()) && platform().move(temp.name().c_str(), target.c_str())) {
         temp.release_name();
-        if (exists(backup)) os().remove(backup.c_str());
+        if (exists(backup)) platform().remove(backup.c_str());
         return ERROR_SUCCESS;
     }
-    if (exists(backup)) os().move(backup.c_str(), target.c_str());
+    if (exists(backup)) platform().move(backup.c_str(), target.c_str());
     return e;
 }
 
 DWORD apply_attributes(const std::wstring& full, DWORD attributes) {
-    attributes &= settable_attributes;
-    if (!os().set_attributes(nullptr, full.c_str(), attributes ? attributes : FILE_ATTRIBUTE_NORMAL))
+    if (!platform().set_attributes(nullptr, full.c_str(), settable_or_normal(attributes)))
         return last_error_or(ERROR_ACCESS_DENIED);
     return ERROR_SUCCESS;
 }
@@ -502,16 +505,16 @@ DWORD replace_file(const std::wstring& resolved, const unsigned char* data, std:
     // Checked here because not every file system refuses such writes by itself (a privileged
     // process may be let through).
     WIN32_FILE_ATTRIBUTE_DATA old{};
-    const bool exists = GetFileAttributesExW(resolved.c_str(), GetFileExInfoStandard, &old) != FALSE;
+    const bool existed = GetFileAttributesExW(resolved.c_str(), GetFileExInfoStandard, &old) != FALSE;
     const DWORD old_attributes = old.dwFileAttributes;
-    if (!exists) {
+    if (!existed) {
         DWORD e = GetLastError();
         if (e != ERROR_FILE_NOT_FOUND) return e;
     } else if (old_attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) {
         return ERROR_ACCESS_DENIED;
     }
     const DWORD final_attributes =
-        options.set_attributes ? options.attributes : (exists ? old_attributes : FILE_ATTRIBUTE_NORMAL);
+        options.set_attributes ? options.attributes : (existed ? old_attributes : FILE_ATTRIBUTE_NORMAL);
     auto in_place = [&](const std::wstring& name) -> DWORD {
         if (mode) *mode = write_mode::in_place;
         if (DWORD e = write_in_place(name, data, size)) return e;
@@ -523,31 +526,31 @@ DWORD replace_file(const std::wstring& resolved, const unsigned char* data, std:
     // link stays a link, and the replacement happens beside the file itself (on its volume).
     target_facts facts;
     facts.final_path = resolved;
-    if (exists) {
+    if (existed) {
         if (DWORD e = facts_of(resolved, facts)) return e;
     }
     const std::wstring& target = facts.final_path;
-    if (exists && ((old_attributes & FILE_ATTRIBUTE_REPARSE_POINT) || facts.links > 1)) return in_place(target);
+    if (existed && ((old_attributes & FILE_ATTRIBUTE_REPARSE_POINT) || facts.links > 1)) return in_place(target);
 
     temporary_file temp;
     if (DWORD e = temp.create(folder_of(target))) {
         // A folder where files may be changed but not created.
-        if (e == ERROR_ACCESS_DENIED && exists) return in_place(target);
+        if (e == ERROR_ACCESS_DENIED && existed) return in_place(target);
         return e;
     }
     if (DWORD e = write_all(temp.handle(), data, size)) return e;
-    if (!os().flush(temp.handle())) return last_error_or(ERROR_WRITE_FAULT);
-    if (exists) carry_over_identity(target, old.ftCreationTime, facts, temp);
+    if (!platform().flush(temp.handle())) return last_error_or(ERROR_WRITE_FAULT);
+    if (existed) carry_over_identity(target, old.ftCreationTime, facts, temp);
     // Read-only comes last: a read-only file could no longer be marked for removal.
     if (DWORD e = temp.set_attributes(final_attributes & ~FILE_ATTRIBUTE_READONLY)) return e;
 
     DWORD e = retried_while_held([&] { return temp.put_in_place(target); });
-    if (e == ERROR_SHARING_VIOLATION || e == ERROR_ACCESS_DENIED || e == ERROR_LOCK_VIOLATION) {
+    if (held(e)) {
         // Held open by a program that shares deleting (the rename cannot replace such a file on
         // every system), or by one that shares writing only.
         const DWORD replaced = replace_through_backup(target, temp);
         if (replaced == ERROR_SUCCESS) return apply_attributes(target, final_attributes);
-        if (!exists || GetFileAttributesW(target.c_str()) == INVALID_FILE_ATTRIBUTES) return replaced;
+        if (!existed || !exists(target)) return replaced;
         return in_place(target);
     }
     if (e) return e;
@@ -572,9 +575,9 @@ DWORD append_to_file(const std::wstring& resolved, const unsigned char* data, st
     auto undo = [&](DWORD error, LARGE_INTEGER end) {
         if (created) {
             file.reset();
-            os().remove(resolved.c_str());
+            platform().remove(resolved.c_str());
         } else {
-            os().set_size(file.get(), end.QuadPart);
+            platform().set_size(file.get(), end.QuadPart);
         }
         return error;
     };

@@ -1,30 +1,14 @@
 #include "component/findfiles/descent_path.h"
 
+#include "common/file_information.h"
 #include "common/unique_handle.h"
 
 namespace brindle {
 namespace {
 
-// The file index alone, without the volume query that GetFileInformationByHandle adds to it:
-// the file system's internal information, which that call reads the index from.
-struct io_status_block {
-    union {
-        LONG status;
-        void* pointer;
-    };
-    ULONG_PTR information;
-};
-using query_information_file = LONG(WINAPI*)(HANDLE, io_status_block*, void*, ULONG, int);
+// FileInternalInformation: the file index alone, without the volume query that
+// GetFileInformationByHandle adds to it.
 constexpr int file_internal_information = 6;
-
-query_information_file internal_information_query() noexcept {
-    static const query_information_file query = [] {
-        HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-        return ntdll ? reinterpret_cast<query_information_file>(GetProcAddress(ntdll, "NtQueryInformationFile"))
-                     : nullptr;
-    }();
-    return query;
-}
 
 tavrin::unique_handle open_directory(const std::wstring& path) {
     return tavrin::unique_handle(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
@@ -44,10 +28,8 @@ void descent_path::read_identity(step& s) {
     s.identity_read = true;
     tavrin::unique_handle directory = open_directory(s.path);
     if (!directory) return;
-    io_status_block io{};
     LARGE_INTEGER index{};
-    if (query_information_file query = internal_information_query();
-        query && query(directory.get(), &io, &index, sizeof index, file_internal_information) >= 0) {
+    if (tavrin::query_file_information(directory.get(), &index, sizeof index, file_internal_information)) {
         s.index = static_cast<std::uint64_t>(index.QuadPart);
     } else if (BY_HANDLE_FILE_INFORMATION info; GetFileInformationByHandle(directory.get(), &info)) {
         s.index = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;

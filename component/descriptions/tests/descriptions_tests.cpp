@@ -229,8 +229,8 @@ TEST_F(Descriptions, AWriteFailingHalfWayLeavesTheOldFile) {
 // writes it back, a hundred times; it counts the reads that failed or lost one of the entries
 // nobody touches.
 TEST_F(Descriptions, DISABLED_WriterChild) {
-    wchar_t file[MAX_PATH] = {};
-    if (!GetEnvironmentVariableW(L"TAVRIN_SOAK_TARGET", file, MAX_PATH)) GTEST_SKIP();
+    const std::wstring file = test_support::child_target();
+    if (file.empty()) GTEST_SKIP();
     const std::wstring role = test_support::child_role();
     int bad = 0;
     for (int i = 0; i < 100; ++i) {
@@ -247,9 +247,8 @@ TEST_F(Descriptions, TwoWritersAtOnceLoseNoEntryTheyDidNotTouch) {
     const std::wstring file = path(L"Descript.ion");
     for (int i = 0; i < 100; ++i) add((L"kept" + std::to_wstring(i) + L".txt").c_str(), L"untouched");
     ASSERT_TRUE(write(file));
-    SetEnvironmentVariableW(L"TAVRIN_SOAK_TARGET", file.c_str());
-    const std::vector<DWORD> codes = test_support::run_children(L"Descriptions.DISABLED_WriterChild", {L"one", L"two"});
-    SetEnvironmentVariableW(L"TAVRIN_SOAK_TARGET", nullptr);
+    const std::vector<DWORD> codes =
+        test_support::run_children(L"Descriptions.DISABLED_WriterChild", file, {L"one", L"two"});
     EXPECT_EQ(codes, (std::vector<DWORD>{0, 0})) << "reads or writes that failed, or found an untouched entry gone";
     ASSERT_TRUE(read(file));
     for (int i = 0; i < 100; ++i)

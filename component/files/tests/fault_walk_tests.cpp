@@ -22,6 +22,7 @@
 #include "component/files/file_platform.h"
 #include "component/fso/tavFSO.h"
 #include "tests/support/com_test.h"
+#include "tests/support/process_usage.h"
 #include "tests/support/test_files.h"
 
 using brindle::files::file_platform;
@@ -45,10 +46,16 @@ struct counting {
     std::array<int, kinds> calls{};
     int failing = -1, fail_at = 0;
 
-    template <class Call>
-    auto counted(kind k, Call call) {
-        return [this, k, call](auto... args) {
+    struct nothing {
+        template <class... Args>
+        void operator()(Args...) const {}
+    };
+    // `before_failing` does what the failing call gets done before it fails.
+    template <class Call, class Before = nothing>
+    auto counted(kind k, Call call, Before before_failing = {}) {
+        return [this, k, call, before_failing](auto... args) {
             if (++calls[k] == fail_at && k == failing) {
+                before_failing(args...);
                 SetLastError(kind_errors[k]);
                 using result = decltype(call(args...));
                 if constexpr (std::is_same_v<result, HANDLE>) return INVALID_HANDLE_VALUE;
@@ -62,7 +69,10 @@ struct counting {
         file_platform p;
         p.create = counted(create, d.create);
         p.read = counted(read, d.read);
-        p.write = counted(write, d.write);
+        // A write that fails writes half of its data first, as on a disk that fills up part-way.
+        p.write = counted(write, d.write, [write = d.write](HANDLE file, const void* data, DWORD size, DWORD* written) {
+            write(file, data, size / 2, written);
+        });
         p.flush = counted(flush, d.flush);
         p.set_size = counted(set_size, d.set_size);
         p.set_attributes = counted(set_attributes, d.set_attributes);
@@ -127,7 +137,7 @@ TEST_F(FaultWalk, EveryFailurePointLeavesTheOldStateOrTheNewOne) {
         {"PutFileB over a file with a second name (written in place)",
          [&](auto& dir) {
              dir.put(L"data.bin", old_content);
-             CreateHardLinkW(dir.file(L"link.bin").c_str(), dir.file(L"data.bin").c_str(), nullptr);
+             ASSERT_TRUE(CreateHardLinkW(dir.file(L"link.bin").c_str(), dir.file(L"data.bin").c_str(), nullptr));
          },
          [&](auto& dir) { return put_file_b(dir.file(L"data.bin"), new_content); }},
         {"AppendFileB", [&](auto& dir) { dir.put(L"data.bin", old_content); },
@@ -157,41 +167,46 @@ TEST_F(FaultWalk, EveryFailurePointLeavesTheOldStateOrTheNewOne) {
          }},
     };
 
+    // One run of a member on a fresh folder through `calls`: its result, the folder before and
+    // after, and the handles it left open.
+    struct outcome {
+        bool ok = false;
+        folder_state before, after;
+        long long handles_left = 0;
+    };
+    auto run_with = [](const member_case& c, counting& calls) {
+        test_support::scratch_folder dir{L"tavfault"};
+        c.set_up(dir);
+        outcome o;
+        o.before = state_of(dir);
+        const long long handles = test_support::handle_count();
+        {
+            brindle::files::platform_override watched(calls.calls_of());
+            o.ok = c.run(dir);
+        }
+        o.handles_left = test_support::handle_count() - handles;
+        o.after = state_of(dir);
+        return o;
+    };
+
     int points = 0;
     for (const member_case& c : cases) {
         SCOPED_TRACE(c.what);
         counting counted;
-        folder_state before, after;
-        {
-            test_support::scratch_folder dir{L"tavfault"};
-            c.set_up(dir);
-            before = state_of(dir);
-            brindle::files::platform_override watched(counted.calls_of());
-            ASSERT_TRUE(c.run(dir)) << "the run without failures";
-            after = state_of(dir);
-        }
+        const outcome success = run_with(c, counted);
+        ASSERT_TRUE(success.ok) << "the run without failures";
         const std::array<int, kinds> successful = counted.calls;
         for (int k = 0; k < kinds; ++k) {
             for (int n = 1; n <= successful[k]; ++n) {
                 SCOPED_TRACE(testing::Message() << kind_names[k] << " call " << n << " of " << successful[k] << " fails");
-                test_support::scratch_folder dir{L"tavfault"};
-                c.set_up(dir);
                 counting failing;
                 failing.failing = k;
                 failing.fail_at = n;
-                DWORD handles_before = 0, handles_after = 0;
-                GetProcessHandleCount(GetCurrentProcess(), &handles_before);
-                bool ok = false;
-                {
-                    brindle::files::platform_override fails(failing.calls_of());
-                    ok = c.run(dir);
-                }
-                GetProcessHandleCount(GetCurrentProcess(), &handles_after);
-                const folder_state now = state_of(dir);
-                EXPECT_TRUE(ok ? now == after : now == before)
-                    << (ok ? "succeeded, but the folder is not what a successful run leaves"
-                           : "failed, but the folder is not as it was before");
-                EXPECT_EQ(handles_after, handles_before) << "a handle was left open";
+                const outcome o = run_with(c, failing);
+                EXPECT_TRUE(o.ok ? o.after == success.after : o.after == success.before)
+                    << (o.ok ? "succeeded, but the folder is not what a successful run leaves"
+                             : "failed, but the folder is not as it was before");
+                EXPECT_EQ(o.handles_left, 0) << "a handle was left open";
                 ++points;
             }
         }

@@ -38,6 +38,14 @@ Bytes pattern(std::size_t n, unsigned char seed) {
     return b;
 }
 
+// Nothing of the primitives' own (temporary files, backups) is left in the folder.
+std::vector<std::wstring> strays(const scratch_folder& dir) {
+    std::vector<std::wstring> out;
+    for (const std::wstring& name : dir.names())
+        if (name.rfind(L"~tav", 0) == 0 || name.rfind(L"rf", 0) == 0) out.push_back(name);
+    return out;
+}
+
 // Every write writes half of what it is asked, then fails the way a full disk does.
 file_platform failing_writes() {
     file_platform calls = default_platform();
@@ -275,14 +283,14 @@ TEST(WholeFileReplace, KeepsAttributesLinksAndStreams) {
     EXPECT_EQ(mode, write_mode::in_place);
     EXPECT_EQ(read_bytes(stream), note);
     EXPECT_EQ(read_bytes(plain), fresh) << "the file's own content is untouched";
-    for (const std::wstring& name : dir.names()) EXPECT_EQ(name.rfind(L"~tav", 0), std::wstring::npos) << name;
+    EXPECT_TRUE(strays(dir).empty()) << testing::PrintToString(strays(dir));
 }
 
 // Not a test of its own: the writer that KilledWriterLeavesNoTemporaryFile starts in a child
 // process and kills in the middle of a replacement.
 TEST(WholeFileReplace, DISABLED_WriterUntilKilled) {
-    wchar_t target[MAX_PATH] = {};
-    if (!GetEnvironmentVariableW(L"TAVRIN_KILL_TARGET", target, MAX_PATH)) GTEST_SKIP();
+    const std::wstring target = test_support::child_target();
+    if (target.empty()) GTEST_SKIP();
     Bytes big = pattern(256u << 20, 5);
     for (;;) replace_file(target, big.data(), big.size());
 }
@@ -292,28 +300,15 @@ TEST(WholeFileReplace, KilledWriterLeavesNoTemporaryFile) {
     std::wstring target = dir.file(L"target.bin");
     Bytes old = pattern(1000, 8);
     write_bytes(target, old);
-    wchar_t self[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring command = L"\"" + std::wstring(self) +
-                           L"\" --gtest_also_run_disabled_tests --gtest_filter=WholeFileReplace.DISABLED_WriterUntilKilled";
-    ASSERT_TRUE(SetEnvironmentVariableW(L"TAVRIN_KILL_TARGET", target.c_str()));
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
-    SetEnvironmentVariableW(L"TAVRIN_KILL_TARGET", nullptr);
-    tavrin::unique_kernel_handle process(pi.hProcess), thread(pi.hThread);
-    auto temporary_files = [&] {
-        std::size_t n = 0;
-        for (const std::wstring& name : dir.names()) n += name.rfind(L"~tav", 0) == 0;
-        return n;
-    };
+    tavrin::unique_kernel_handle process =
+        test_support::start_child(L"WholeFileReplace.DISABLED_WriterUntilKilled", L"writer", target);
+    ASSERT_TRUE(process);
     // Killed while the temporary file is being written.
-    bool writing = poll_until(60000, [&] { return temporary_files() > 0; });
+    bool writing = poll_until(60000, [&] { return !strays(dir).empty(); });
     TerminateProcess(process.get(), 1);
     WaitForSingleObject(process.get(), 30000);
     ASSERT_TRUE(writing) << "the child never started writing";
-    EXPECT_TRUE(poll_until(10000, [&] { return temporary_files() == 0; })) << "a temporary file was left behind";
+    EXPECT_TRUE(poll_until(10000, [&] { return strays(dir).empty(); })) << "a temporary file was left behind";
     Bytes now = read_bytes(target);
     EXPECT_TRUE(now == old || now.size() == (256u << 20)) << "the target is the old or the new file, never a part";
 }
@@ -351,14 +346,6 @@ DWORD WINAPI close_after_a_moment(void* handle) {
     Sleep(60);
     CloseHandle(handle);
     return 0;
-}
-
-// Nothing of the primitives' own (temporary files, backups) is left in the folder.
-std::vector<std::wstring> strays(const scratch_folder& dir) {
-    std::vector<std::wstring> out;
-    for (const std::wstring& name : dir.names())
-        if (name.rfind(L"~tav", 0) == 0 || name.rfind(L"rf", 0) == 0) out.push_back(name);
-    return out;
 }
 
 // The replacement step always refused, as on a file its holder keeps open, and ReplaceFileW
@@ -429,38 +416,6 @@ TEST(WholeFileReplace, ReplaceFileFailuresEndWithTheOldOrTheNewContent) {
     }
 }
 
-// Written in place (a second hard link) under a size limit below the new size: the old content
-// stays under both names; a write that fails part-way puts the old bytes back.
-TEST(WholeFileReplace, InPlaceFailuresKeepTheOldContentUnderEveryName) {
-    scratch_folder dir{L"tavwf"};
-    const std::wstring first = dir.file(L"first.bin"), second = dir.file(L"second.bin");
-    const Bytes old = pattern(100 * 1024, 3), big = pattern(4 << 20, 4), small = pattern(50 * 1024, 5);
-    write_bytes(first, old);
-    ASSERT_TRUE(CreateHardLinkW(second.c_str(), first.c_str(), nullptr));
-    file_platform limited = default_platform();
-    limited.set_size = [](HANDLE file, LONGLONG size) -> BOOL {
-        if (size > (1 << 20)) {
-            SetLastError(ERROR_DISK_FULL);
-            return FALSE;
-        }
-        return default_platform().set_size(file, size);
-    };
-    write_mode mode = write_mode::replace;
-    {
-        platform_override limit(limited);
-        EXPECT_EQ(replace_file(first, big.data(), big.size(), {}, &mode), ERROR_DISK_FULL);
-    }
-    EXPECT_EQ(mode, write_mode::in_place);
-    EXPECT_EQ(read_bytes(first), old);
-    EXPECT_EQ(read_bytes(second), old);
-    {
-        platform_override failing(failing_writes());
-        EXPECT_EQ(replace_file(second, small.data(), small.size()), ERROR_DISK_FULL);
-    }
-    EXPECT_EQ(read_bytes(first), old) << "the old bytes went back after a write failed part-way";
-    EXPECT_EQ(dir.names().size(), 2u) << testing::PrintToString(dir.names());
-}
-
 // A target another program deletes while the new content is written gets the new content; a
 // target held for a moment is waited for; readers never stop a replacement.
 TEST(WholeFileReplace, TargetsThatChangeUnderTheWriteGetTheNewContent) {
@@ -521,8 +476,8 @@ TEST(WholeFileReplace, ImmutableTargetIsRefusedAndNothingIsLeft) {
 // The child of the soak below: a writer replaces the file over and over with one of two
 // contents; a reader reads it over and over and counts what is neither of them, whole.
 TEST(WholeFileReplace, DISABLED_SoakChild) {
-    wchar_t target[MAX_PATH] = {};
-    if (!GetEnvironmentVariableW(L"TAVRIN_SOAK_TARGET", target, MAX_PATH)) GTEST_SKIP();
+    const std::wstring target = test_support::child_target();
+    if (target.empty()) GTEST_SKIP();
     const Bytes a = pattern(64 * 1024, 10), b = pattern(96 * 1024, 11);
     int bad = 0;
     for (int i = 0; i < 150; ++i) {
@@ -542,10 +497,8 @@ TEST(WholeFileReplace, ReadersSeeTheOldOrTheNewContentWhileTwoWritersReplace) {
     scratch_folder dir{L"tavwf"};
     const std::wstring target = dir.file(L"shared.bin");
     write_bytes(target, pattern(64 * 1024, 10));
-    SetEnvironmentVariableW(L"TAVRIN_SOAK_TARGET", target.c_str());
-    const std::vector<DWORD> codes =
-        test_support::run_children(L"WholeFileReplace.DISABLED_SoakChild", {L"writer", L"writer", L"reader", L"reader"});
-    SetEnvironmentVariableW(L"TAVRIN_SOAK_TARGET", nullptr);
+    const std::vector<DWORD> codes = test_support::run_children(L"WholeFileReplace.DISABLED_SoakChild", target,
+                                                                {L"writer", L"writer", L"reader", L"reader"});
     EXPECT_EQ(codes, (std::vector<DWORD>{0, 0, 0, 0})) << "failed writes, and reads that found the file missing or partial";
     EXPECT_EQ(dir.names(), std::vector<std::wstring>{L"shared.bin"});
 }
