@@ -87,8 +87,9 @@ try:
     check(close_with_esc(app, win), "Esc closes the program")
 finally:
     app.kill()
-stored = wine("reg", "query", "HKCU\\Software\\Tavrin\\Pellmark").stdout.decode("utf-8", "replace")
-check("Window placement" in stored, "placement stored on close")
+query = wine("reg", "query", "HKCU\\Software\\Tavrin\\Pellmark")
+stored = query.stdout.decode("utf-8", "replace")
+check("Window placement" in stored, "placement stored on close (reg exit %d: %r)" % (query.returncode, stored[-300:]))
 stored = wine("reg", "query", "HKCU\\Software\\Tavrin\\Pellmark\\List views").stdout.decode("utf-8", "replace")
 check("Pellmark" in stored, "column widths stored on close")
 
